@@ -1,0 +1,69 @@
+#include "cli/NameCodec.hpp"
+
+#include "opt/OptError.hpp"
+
+#include <cstdio>
+
+namespace lathwork::cli {
+
+std::string EncodeName(const std::string& stored)
+{
+    std::string trimmed = stored;
+    while (!trimmed.empty() && trimmed.back() == '\0') {
+        trimmed.pop_back();
+    }
+    std::string text;
+    for (const char ch : trimmed) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte >= 0x20 && byte <= 0x7E && byte != '\\') {
+            text += ch;
+        } else {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            text += escape;
+        }
+    }
+    return text;
+}
+
+namespace {
+
+int HexDigit(char ch)
+{
+    if (ch >= '0' && ch <= '9') {
+        return ch - '0';
+    }
+    if (ch >= 'a' && ch <= 'f') {
+        return ch - 'a' + 10;
+    }
+    if (ch >= 'A' && ch <= 'F') {
+        return ch - 'A' + 10;
+    }
+    return -1;
+}
+
+} // namespace
+
+std::string DecodeName(const std::string& text)
+{
+    std::string name;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            name += text[i];
+            continue;
+        }
+        if (i + 3 >= text.size() || text[i + 1] != 'x' || HexDigit(text[i + 2]) < 0 ||
+            HexDigit(text[i + 3]) < 0) {
+            throw OptError("Bad texture name \"" + text + "\": a backslash must start \\xHH.");
+        }
+        name += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
+        i += 3;
+    }
+    if (name.size() > 8) {
+        throw OptError("Bad texture name \"" + text + "\": a name holds at most 8 bytes.");
+    }
+    name.resize(8, '\0');
+    return name;
+}
+
+} // namespace lathwork::cli

@@ -1,0 +1,196 @@
+#include "opt/FileIo.hpp"
+
+#include "opt/OptError.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace lathwork {
+
+namespace {
+
+std::string SystemReason(int error)
+{
+    return std::strerror(error);
+}
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+void WriteAll(int fd, std::span<const std::uint8_t> bytes, const fs::path& path)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ::ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw OptError("Cannot write " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// The file a path finally names, following symbolic links.
+fs::path ResolveTarget(const fs::path& path)
+{
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        const fs::path target = fs::canonical(path, ec);
+        if (ec) {
+            throw OptError("Cannot follow the link " + DisplayPath(path) + ": " + ec.message() + ".");
+        }
+        return target;
+    }
+    return path;
+}
+
+fs::path FolderOf(const fs::path& path)
+{
+    const fs::path parent = path.parent_path();
+    return parent.empty() ? fs::path(".") : parent;
+}
+
+} // namespace
+
+std::string DisplayPath(const fs::path& path)
+{
+    return "\"" + path.string() + "\"";
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const fs::path& path)
+{
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw OptError("Cannot open " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        throw OptError("Cannot read " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw OptError("Cannot read " + DisplayPath(path) + ": it is not a regular file.");
+    }
+    if (info.st_size >= 0x80000000LL) {
+        throw OptError("Cannot read " + DisplayPath(path) +
+                       ": it is too large for an OPT file (2 GiB or more).");
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ::ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw OptError("Cannot read " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+        }
+        if (n == 0) {
+            bytes.resize(done); // the file shrank while we read it
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return bytes;
+}
+
+void CheckReplaceable(const fs::path& path)
+{
+    const fs::path target = ResolveTarget(path);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        throw OptError("Cannot open " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+    }
+    // Mode bits rather than access(): the administrator may write anything, but a file or
+    // folder the user marked read-only is still not ours to change.
+    if ((info.st_mode & S_IWUSR) == 0 || ::access(target.c_str(), W_OK) != 0) {
+        throw OptError("Cannot modify " + DisplayPath(path) + ": the file is read-only.");
+    }
+    const fs::path folder = FolderOf(target);
+    struct stat folderInfo {};
+    if (::stat(folder.c_str(), &folderInfo) != 0 || (folderInfo.st_mode & S_IWUSR) == 0 ||
+        ::access(folder.c_str(), W_OK | X_OK) != 0) {
+        throw OptError("Cannot modify " + DisplayPath(path) + ": its folder " +
+                       DisplayPath(folder) + " is read-only.");
+    }
+}
+
+void ReplaceFile(const fs::path& path, std::span<const std::uint8_t> bytes)
+{
+    CheckReplaceable(path);
+    const fs::path target = ResolveTarget(path);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        throw OptError("Cannot open " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+    }
+
+    std::string pattern = (FolderOf(target) / ("." + target.filename().string() + ".lathwork-XXXXXX")).string();
+    Descriptor fd(::mkstemp(pattern.data()));
+    if (fd.get() < 0) {
+        throw OptError("Cannot create a temporary file beside " + DisplayPath(path) + ": " +
+                       SystemReason(errno) + ".");
+    }
+    const fs::path temporary = pattern;
+    try {
+        WriteAll(fd.get(), bytes, path);
+        if (::fchmod(fd.get(), info.st_mode & 07777) != 0 || ::fsync(fd.get()) != 0) {
+            throw OptError("Cannot write " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+        }
+        if (::close(fd.release()) != 0) {
+            throw OptError("Cannot write " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+        }
+        if (::rename(temporary.c_str(), target.c_str()) != 0) {
+            throw OptError("Cannot replace " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+        }
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    // Make the rename itself durable.
+    Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0) {
+        ::fsync(folder.get());
+    }
+}
+
+void WriteNewFile(const fs::path& path, std::span<const std::uint8_t> bytes)
+{
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (fd.get() < 0) {
+        throw OptError("Cannot create " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+    }
+    WriteAll(fd.get(), bytes, path);
+    if (::close(fd.release()) != 0) {
+        throw OptError("Cannot write " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+    }
+}
+
+} // namespace lathwork

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+namespace lathwork {
+
+// The bytes of one OPT file, held in memory while one operation works on it.
+// Every read and write is bounds-checked and throws OptError naming the offset; values are
+// little-endian. Offsets are taken as 64-bit so that arithmetic leaving the 32-bit range is
+// caught here instead of wrapping.
+class OptImage {
+public:
+    OptImage() = default;
+    explicit OptImage(std::vector<std::uint8_t> bytes);
+
+    // Reads the whole file once. Files of 2 GiB or more cannot hold 32-bit offsets.
+    static OptImage Load(const std::filesystem::path& path);
+
+    std::int32_t Size() const { return static_cast<std::int32_t>(bytes_.size()); }
+
+    std::int32_t ReadLong(std::int64_t offset) const;
+    std::int16_t ReadInteger(std::int64_t offset) const;
+    std::uint8_t ReadByte(std::int64_t offset) const;
+    float ReadSingle(std::int64_t offset) const;
+    std::vector<std::uint8_t> ReadBytes(std::int64_t offset, std::int64_t count) const;
+    // A view of count bytes at offset; valid until the next change of the image.
+    std::span<const std::uint8_t> View(std::int64_t offset, std::int64_t count) const;
+
+    void WriteLong(std::int64_t offset, std::int32_t value);
+    void WriteInteger(std::int64_t offset, std::int16_t value);
+    void WriteByte(std::int64_t offset, std::uint8_t value);
+    void WriteSingle(std::int64_t offset, float value);
+    void WriteBytes(std::int64_t offset, std::span<const std::uint8_t> bytes);
+    void Fill(std::int64_t offset, std::int64_t count, std::uint8_t value);
+
+    // Inserts bytes so that the first of them stands at offset; offset may equal Size().
+    void Insert(std::int64_t offset, std::span<const std::uint8_t> bytes);
+
+    std::span<const std::uint8_t> Bytes() const { return bytes_; }
+
+    // Replaces the file at path with these bytes atomically (see ReplaceFile).
+    void Save(const std::filesystem::path& path) const;
+
+private:
+    // Throws unless [offset, offset + count) lies inside the image.
+    void Check(std::int64_t offset, std::int64_t count, const char* what) const;
+
+    std::vector<std::uint8_t> bytes_;
+};
+
+// Adds two offsets or sizes, throwing when the result leaves the 32-bit signed range that
+// every offset of the format lives in.
+std::int32_t CheckedAdd(std::int64_t a, std::int64_t b);
+
+} // namespace lathwork
