@@ -1,0 +1,22 @@
+#pragma once
+
+#include "imaging/TextureImage.hpp"
+#include "opt/Scans.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace lathwork {
+
+// What a click on a texture list shows: the last texture node in walk order (VisitTextures)
+// whose 8 name bytes equal name and whose child count is 0 or 1, with its bitmap bytes.
+struct PreviewPicture {
+    TextureImage texture;
+    std::vector<std::uint8_t> bitmap; // WriteTextureBitmap(texture)
+};
+
+// nullopt when no readable node carries the name. Throws OptError for damaged data.
+std::optional<PreviewPicture> PreviewTexture(const OptImage& image, const TextureName& name);
+
+} // namespace lathwork

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "opt/OptImage.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace lathwork {
+
+// One texture as the preview and the extraction read it.
+struct TextureImage {
+    std::int32_t width = 0;            // ImageWidth (TexWidth)
+    std::int32_t height = 0;           // ImageHeight (TexHeight)
+    std::vector<std::uint8_t> paletteRow; // the 512 bytes of palette row 7
+    std::vector<std::uint8_t> pixels;     // ImageSize bytes, as stored
+};
+
+// The texture nodes the preview and the extraction visit, in walk order: type-20 leaves; the
+// single member of a one-member set whatever its type; type-20 members of larger sets whose
+// SetMode is 0 or 1. No name filter.
+void VisitTextures(const OptImage& image, std::int32_t globalOffset,
+                   const std::function<void(std::int32_t texture)>& visit);
+
+// Reads the texture node at offset node; nullopt when its child count is neither 0 nor 1
+// (the texture is skipped). Throws OptError for damaged data.
+std::optional<TextureImage> ReadTextureImage(const OptImage& image, std::int32_t globalOffset,
+                                             std::int32_t node);
+
+} // namespace lathwork
