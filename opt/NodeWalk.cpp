@@ -53,8 +53,10 @@ void WalkPart(const OptImage& image, std::int32_t g, std::int32_t e, const WalkH
         const std::int32_t type = image.ReadLong(CheckedAdd(leaf, kNodeType));
         if (type == kTypeTexture || type == kTypeTextureSet) {
             if (type == kTypeTextureSet) {
-                // Set handlers may visit every member: charge for them here.
-                budget.Spend(std::max<std::int32_t>(0, image.ReadLong(CheckedAdd(leaf, kNodeCount))));
+                // Set handlers may visit every member: charge for them here. A count whose table
+                // cannot fit the file is refused by whoever reads the members.
+                const std::int64_t members = image.ReadLong(CheckedAdd(leaf, kNodeCount));
+                budget.Spend(std::clamp<std::int64_t>(members, 0, image.Size() / 4));
             }
             h.onLeaf(leaf, type);
         }

@@ -60,24 +60,6 @@ void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes)
     }
 }
 
-namespace {
-
-std::string Slurp(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0) {
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
-} // namespace
-
 CommandResult RunCommand(const std::vector<std::string>& argv)
 {
     TempFolder capture;
