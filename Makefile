@@ -28,5 +28,20 @@ test: build
 bench: build
 	./$(BUILD)/bench/lathwork_bench
 
+check: deps
+	cmake -S . -B $(BUILD)-check -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLATHWORK_SANITIZE=address,undefined -DLATHWORK_BENCH=OFF
+	cmake --build $(BUILD)-check -j $(JOBS)
+	cd $(BUILD)-check && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+FUZZ_SECONDS ?= 60
+fuzz-smoke: deps
+	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DLATHWORK_FUZZ=ON
+	cmake --build $(BUILD)-fuzz -j $(JOBS)
+	./scripts/fuzz-smoke $(BUILD)-fuzz $(FUZZ_SECONDS)
+
 clean:
 	rm -rf $(BUILD) build-*
