@@ -145,6 +145,11 @@ void CheckReplaceable(const fs::path& path)
 
 void ReplaceFile(const fs::path& path, std::span<const std::uint8_t> bytes)
 {
+    ReplaceFile(path, {bytes});
+}
+
+void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std::uint8_t>> parts)
+{
     CheckReplaceable(path);
     const fs::path target = ResolveTarget(path);
     struct stat info {};
@@ -160,7 +165,9 @@ void ReplaceFile(const fs::path& path, std::span<const std::uint8_t> bytes)
     }
     const fs::path temporary = pattern;
     try {
-        WriteAll(fd.get(), bytes, path);
+        for (const auto& part : parts) {
+            WriteAll(fd.get(), part, path);
+        }
         if (::fchmod(fd.get(), info.st_mode & 07777) != 0 || ::fsync(fd.get()) != 0) {
             throw OptError("Cannot write " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
         }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
+#include <string>
 #include <span>
 #include <vector>
 
@@ -20,6 +22,9 @@ void CheckReplaceable(const std::filesystem::path& path);
 // replaced at its target and stays a link. On failure the original is untouched and the
 // temporary file is removed.
 void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// The same with the new contents given as consecutive parts.
+void ReplaceFile(const std::filesystem::path& path,
+                 std::initializer_list<std::span<const std::uint8_t>> parts);
 
 // Writes a new file (or replaces one) in place; used for the bitmaps the tool creates.
 void WriteNewFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);

@@ -40,9 +40,9 @@ std::int32_t CheckedAdd(std::int64_t a, std::int64_t b)
     return static_cast<std::int32_t>(sum);
 }
 
-OptImage::OptImage(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes))
+OptImage::OptImage(std::vector<std::uint8_t> bytes, Storage storage) : front_(std::move(bytes)), storage_(storage)
 {
-    if (static_cast<std::int64_t>(bytes_.size()) > kMaxOffset) {
+    if (static_cast<std::int64_t>(front_.size()) > kMaxOffset) {
         throw OptError("The file is too large: OPT offsets are 32-bit, so it must be under 2 GiB.");
     }
 }
@@ -52,13 +52,18 @@ OptImage OptImage::Load(const std::filesystem::path& path)
     return OptImage(ReadWholeFile(path));
 }
 
+std::int32_t OptImage::Size() const
+{
+    return static_cast<std::int32_t>(front_.size() + back_.size() - backStart_);
+}
+
 void OptImage::Check(std::int64_t offset, std::int64_t count, const char* what) const
 {
     if (count < 0) {
         throw OptError("The file is damaged: a negative size (" + std::to_string(count) +
                        ") was read for " + what + " at offset " + std::to_string(offset) + ".");
     }
-    const auto size = static_cast<std::int64_t>(bytes_.size());
+    const std::int64_t size = Size();
     if (offset < 0 || offset > size || count > size - offset) {
         throw OptError("The file is damaged: " + std::string(what) + " of " + std::to_string(count) +
                        " byte(s) at offset " + std::to_string(offset) +
@@ -66,23 +71,53 @@ void OptImage::Check(std::int64_t offset, std::int64_t count, const char* what) 
     }
 }
 
+std::uint8_t* OptImage::Run(std::int64_t offset, std::int64_t count) const
+{
+    const auto begin = static_cast<std::size_t>(offset);
+    const auto end = begin + static_cast<std::size_t>(count);
+    if (end <= front_.size()) {
+        return front_.data() + begin;
+    }
+    if (begin >= front_.size() && count > 0) {
+        return back_.data() + backStart_ + (begin - front_.size());
+    }
+    // The run crosses the boundary (or is empty at it): bring the bytes up to end over from
+    // back_. front_'s capacity already covers the whole image, so nothing reallocates.
+    const std::size_t move = end - front_.size();
+    const auto from = back_.begin() + static_cast<std::ptrdiff_t>(backStart_);
+    front_.insert(front_.end(), from, from + static_cast<std::ptrdiff_t>(move));
+    backStart_ += move;
+    if (backStart_ == back_.size()) {
+        back_ = {};
+        backStart_ = 0;
+    }
+    return front_.data() + begin;
+}
+
+void OptImage::ReserveFront(std::size_t total)
+{
+    if (front_.capacity() < total) {
+        front_.reserve(total + total / 4);
+    }
+}
+
 std::int32_t OptImage::ReadLong(std::int64_t offset) const
 {
     Check(offset, 4, "a read");
-    return static_cast<std::int32_t>(LoadU32(bytes_.data() + offset));
+    return static_cast<std::int32_t>(LoadU32(Run(offset, 4)));
 }
 
 std::int16_t OptImage::ReadInteger(std::int64_t offset) const
 {
     Check(offset, 2, "a read");
-    const auto* p = bytes_.data() + offset;
+    const auto* p = Run(offset, 2);
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
 }
 
 std::uint8_t OptImage::ReadByte(std::int64_t offset) const
 {
     Check(offset, 1, "a read");
-    return bytes_[static_cast<std::size_t>(offset)];
+    return *Run(offset, 1);
 }
 
 float OptImage::ReadSingle(std::int64_t offset) const
@@ -99,27 +134,33 @@ std::vector<std::uint8_t> OptImage::ReadBytes(std::int64_t offset, std::int64_t 
 std::span<const std::uint8_t> OptImage::View(std::int64_t offset, std::int64_t count) const
 {
     Check(offset, count, "a read");
-    return {bytes_.data() + offset, static_cast<std::size_t>(count)};
+    return {Run(offset, count), static_cast<std::size_t>(count)};
+}
+
+std::span<const std::uint8_t> OptImage::Bytes() const
+{
+    return View(0, Size());
 }
 
 void OptImage::WriteLong(std::int64_t offset, std::int32_t value)
 {
     Check(offset, 4, "a write");
-    StoreU32(bytes_.data() + offset, static_cast<std::uint32_t>(value));
+    StoreU32(Run(offset, 4), static_cast<std::uint32_t>(value));
 }
 
 void OptImage::WriteInteger(std::int64_t offset, std::int16_t value)
 {
     Check(offset, 2, "a write");
     const auto v = static_cast<std::uint16_t>(value);
-    bytes_[static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(v);
-    bytes_[static_cast<std::size_t>(offset) + 1] = static_cast<std::uint8_t>(v >> 8);
+    auto* p = Run(offset, 2);
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
 }
 
 void OptImage::WriteByte(std::int64_t offset, std::uint8_t value)
 {
     Check(offset, 1, "a write");
-    bytes_[static_cast<std::size_t>(offset)] = value;
+    *Run(offset, 1) = value;
 }
 
 void OptImage::WriteSingle(std::int64_t offset, float value)
@@ -131,28 +172,44 @@ void OptImage::WriteBytes(std::int64_t offset, std::span<const std::uint8_t> byt
 {
     Check(offset, static_cast<std::int64_t>(bytes.size()), "a write");
     if (!bytes.empty()) {
-        std::memmove(bytes_.data() + offset, bytes.data(), bytes.size());
+        std::memmove(Run(offset, static_cast<std::int64_t>(bytes.size())), bytes.data(), bytes.size());
     }
 }
 
 void OptImage::Fill(std::int64_t offset, std::int64_t count, std::uint8_t value)
 {
     Check(offset, count, "a write");
-    std::memset(bytes_.data() + offset, value, static_cast<std::size_t>(count));
+    if (count > 0) {
+        std::memset(Run(offset, count), value, static_cast<std::size_t>(count));
+    }
 }
 
 void OptImage::Insert(std::int64_t offset, std::span<const std::uint8_t> bytes)
 {
     Check(offset, 0, "an insertion");
-    CheckedAdd(static_cast<std::int64_t>(bytes_.size()), static_cast<std::int64_t>(bytes.size()));
-    // The new bytes may be a view of this image: copy them before the storage moves.
+    const std::int32_t total = CheckedAdd(Size(), static_cast<std::int64_t>(bytes.size()));
+    // The new bytes may be a view of this image: copy them before anything moves.
     const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-    bytes_.insert(bytes_.begin() + offset, copy.begin(), copy.end());
+    const auto at = static_cast<std::size_t>(offset);
+    if (storage_ == Storage::Split && back_.empty() && at < front_.size()) {
+        // First insertion inside the image: the tail moves to back_, once.
+        back_.assign(front_.begin() + static_cast<std::ptrdiff_t>(at), front_.end());
+        backStart_ = 0;
+        front_.resize(at);
+    }
+    ReserveFront(static_cast<std::size_t>(total));
+    if (at >= front_.size()) {
+        Run(offset, 0); // the boundary moves up to the insertion point
+        front_.insert(front_.end(), copy.begin(), copy.end());
+    } else {
+        front_.insert(front_.begin() + static_cast<std::ptrdiff_t>(at), copy.begin(), copy.end());
+    }
 }
 
 void OptImage::Save(const std::filesystem::path& path) const
 {
-    ReplaceFile(path, bytes_);
+    const std::span<const std::uint8_t> tail(back_.data() + backStart_, back_.size() - backStart_);
+    ReplaceFile(path, {std::span<const std::uint8_t>(front_), tail});
 }
 
 } // namespace lathwork

@@ -124,3 +124,79 @@ TEST(FileIo, MissingFileIsAnErrorNamingIt)
 
 } // namespace
 } // namespace lathwork
+
+namespace lathwork {
+namespace {
+
+TEST(OptImage, SplitStorageMatchesOneContiguousBuffer)
+{
+    // Random insertions, writes and reads, in and across the boundary the split storage keeps.
+    std::vector<std::uint8_t> start(300);
+    for (std::size_t i = 0; i < start.size(); ++i) {
+        start[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    OptImage split(start);
+    OptImage plain(start, OptImage::Storage::Contiguous);
+    std::uint32_t state = 12345;
+    const auto next = [&](std::uint32_t bound) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<std::int64_t>((state >> 8) % bound);
+    };
+    for (int step = 0; step < 3000; ++step) {
+        const std::int64_t size = split.Size();
+        ASSERT_EQ(size, plain.Size());
+        switch (next(5)) {
+        case 0: {
+            const std::int64_t at = next(static_cast<std::uint32_t>(size + 1));
+            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(next(9)), static_cast<std::uint8_t>(step));
+            split.Insert(at, bytes);
+            plain.Insert(at, bytes);
+            break;
+        }
+        case 1: {
+            const std::int64_t at = next(static_cast<std::uint32_t>(size - 3));
+            split.WriteLong(at, step);
+            plain.WriteLong(at, step);
+            break;
+        }
+        case 2: {
+            const std::int64_t at = next(static_cast<std::uint32_t>(size - 3));
+            ASSERT_EQ(split.ReadLong(at), plain.ReadLong(at));
+            break;
+        }
+        case 3: {
+            const std::int64_t at = next(static_cast<std::uint32_t>(size - 40));
+            const auto a = split.View(at, 40);
+            const auto b = split.View(at / 2, 20); // two views alive at once
+            ASSERT_TRUE(std::equal(a.begin(), a.end(), plain.View(at, 40).begin()));
+            ASSERT_TRUE(std::equal(b.begin(), b.end(), plain.View(at / 2, 20).begin()));
+            break;
+        }
+        default: {
+            const std::int64_t at = next(static_cast<std::uint32_t>(size - 10));
+            split.Fill(at, 10, 0xEE);
+            plain.Fill(at, 10, 0xEE);
+            break;
+        }
+        }
+    }
+    const auto a = split.Bytes();
+    const auto b = plain.Bytes();
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin()));
+}
+
+TEST(OptImage, SaveWritesBothPartsOfTheSplitStorage)
+{
+    testkit::TempFolder folder;
+    const auto file = folder / "SHIP.OPT";
+    testkit::WriteFile(file, {1, 2, 3, 4, 5, 6});
+    OptImage image = OptImage::Load(file);
+    image.Insert(2, std::vector<std::uint8_t>{9});
+    image.Insert(4, std::vector<std::uint8_t>{8});
+    image.Save(file);
+    EXPECT_EQ(testkit::ReadFile(file), (std::vector<std::uint8_t>{1, 2, 9, 3, 8, 4, 5, 6}));
+}
+
+} // namespace
+} // namespace lathwork
