@@ -1,0 +1,123 @@
+#include "testkit/ImagingFixtures.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace lathwork::testkit {
+
+ScratchFolder::ScratchFolder()
+{
+    static std::atomic<int> counter{0};
+    path_ = fs::temp_directory_path() /
+            ("lathwork-imaging-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ec;
+    // Tests may leave a folder read-only; make it removable again.
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+std::vector<std::string> ScratchFolder::Entries() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Bytes FileBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void PutFile(const fs::path& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    ScratchFolder capture;
+    const fs::path outPath = capture / "out";
+    const fs::path errPath = capture / "err";
+    const pid_t child = ::fork();
+    if (child < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (child == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
+            ::_exit(127);
+        }
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ProgramRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const Bytes out = FileBytes(outPath);
+    const Bytes err = FileBytes(errPath);
+    run.out.assign(out.begin(), out.end());
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+std::uint32_t ExpectedRgb(std::uint16_t v)
+{
+    const std::uint32_t red = (v >> 11) * 8u;
+    const std::uint32_t green = ((v >> 5) & 63u) * 4u;
+    const std::uint32_t blue = (v & 31u) * 8u;
+    return red << 16 | green << 8 | blue;
+}
+
+std::uint32_t ExpectedPixel(const Bytes& pixels, const Bytes& paletteRow, int width, int height, int x, int y)
+{
+    const std::size_t stored = static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(width) +
+                               static_cast<std::size_t>(x);
+    const std::size_t index = pixels.at(stored);
+    const auto v = static_cast<std::uint16_t>(paletteRow.at(2 * index) | paletteRow.at(2 * index + 1) << 8);
+    return ExpectedRgb(v);
+}
+
+Bytes Row7(const Bytes& paletteBlock)
+{
+    return Bytes(paletteBlock.begin() + 3584, paletteBlock.begin() + 4096);
+}
+
+BuiltModel OneTexture(TextureSpec t)
+{
+    return Build(SimpleModel({std::move(t)}));
+}
+
+} // namespace lathwork::testkit
