@@ -1,11 +1,17 @@
-#include "cli/Commands.hpp"
-#include "opt/OptError.hpp"
+#include "cli/RewriteCommandSupport.hpp"
+#include "modify/RewriteFile.hpp"
+#include "modify/Rewrites.hpp"
 
 namespace lathwork::cli {
 
-int IlluminateCommand(Words, std::ostream&)
+int IlluminateCommand(Words words, std::ostream&)
 {
-    throw OptError("The illuminate command is not available yet.");
+    const TextureCommand command = ParseTextureCommand(words, "illuminate", {});
+    RewriteFile(command.file, [&](OptImage& image) {
+        const IlluminationRequest request{SelectItems(command, ScanIlluminationTextures(image)), command.colours};
+        RejectNotFound(RunIllumination(image, request));
+    });
+    return 0;
 }
 
 } // namespace lathwork::cli
