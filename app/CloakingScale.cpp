@@ -1,14 +1,262 @@
-// Placeholder until the cloaking scale lands.
 #include "app/CloakingScale.hpp"
 
-#include "opt/OptError.hpp"
+#include "app/CloakingArtwork.hpp"
+#include "app/FormState.hpp"
+#include "modify/Cloaking.hpp"
+#include "modify/RewriteFile.hpp"
+#include "opt/OptImage.hpp"
 
-CloakingScale::CloakingScale(QWidget*, QLineEdit*, QLineEdit*, FormState&, std::function<QString()>, QObject* parent)
-    : QObject(parent) {}
-QPixmap CloakingScale::Backdrop() const { return {}; }
-void CloakingScale::ShowForMode() {}
-void CloakingScale::HideForOtherMode() {}
-void CloakingScale::ResetForNewFile() {}
-void CloakingScale::Scan(const QString&) { throw lathwork::OptError("not built yet"); }
-void CloakingScale::ValidateBoxes() const {}
-void CloakingScale::Write(const QString&) { throw lathwork::OptError("not built yet"); }
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QScrollBar>
+
+#include <filesystem>
+
+namespace {
+
+constexpr int kShipSize = 16;
+constexpr int kHighTop = 104;
+constexpr int kLowTop = 120;
+const QString kBackdropFile = QStringLiteral("clkscrn.bmp");
+const QString kBegin = QStringLiteral("BEGIN");
+const char* const kHighName = "high-visibility distance";
+const char* const kLowName = "low-visibility distance";
+
+QLabel* MakeShip(QWidget* pane, const char* name, int top, bool high)
+{
+    auto* ship = new QLabel(pane);
+    ship->setObjectName(QString::fromLatin1(name));
+    ship->setPixmap(QPixmap::fromImage(cloakart::DrawShip(high)));
+    ship->setGeometry(lathwork::kScaleEnd, top, kShipSize, kShipSize);
+    ship->setToolTip(QStringLiteral("NEVER"));
+    ship->setCursor(Qt::SizeHorCursor);
+    ship->hide();
+    return ship;
+}
+
+std::filesystem::path ToPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+std::string Text(const QLineEdit* box)
+{
+    return box->text().toStdString();
+}
+
+} // namespace
+
+CloakingScale::CloakingScale(QWidget* pane, QLineEdit* highBox, QLineEdit* lowBox, FormState& state,
+                             std::function<QString()> beginCaption, QObject* parent)
+    : QObject(parent), pane_(pane), highBox_(highBox), lowBox_(lowBox), state_(state),
+      beginCaption_(std::move(beginCaption))
+{
+    highShip_ = MakeShip(pane, "highshippic", kHighTop, true);
+    lowShip_ = MakeShip(pane, "lowshippic", kLowTop, false);
+    highShip_->installEventFilter(this);
+    lowShip_->installEventFilter(this);
+
+    zoom_ = new QScrollBar(Qt::Horizontal, pane);
+    zoom_->setObjectName(QStringLiteral("zoomadjuster"));
+    zoom_->setRange(lathwork::kZoomMin, lathwork::kZoomMax);
+    zoom_->setValue(lathwork::kZoomMin);
+    zoom_->setSingleStep(1);
+    zoom_->setPageStep(1);
+    zoom_->setGeometry(8, cloakart::kZoomBarTop, 240, 16);
+    zoom_->hide();
+
+    zoomLabel_ = new QLabel(QString::fromStdString(lathwork::ZoomText(lathwork::kZoomMin)), pane);
+    zoomLabel_->setObjectName(QStringLiteral("zoomdistance"));
+    zoomLabel_->setGeometry(168, cloakart::kZoomLabelTop, 80, 14);
+    zoomLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QPalette palette = zoomLabel_->palette();
+    palette.setColor(QPalette::WindowText, QColor(208, 216, 232)); // light text on the dark backdrop
+    zoomLabel_->setPalette(palette);
+    zoomLabel_->hide();
+
+    connect(highBox_, &QLineEdit::textChanged, this, [this] { PlaceShipIcon(highBox_); });
+    connect(lowBox_, &QLineEdit::textChanged, this, [this] { PlaceShipIcon(lowBox_); });
+    connect(zoom_, &QScrollBar::valueChanged, this, &CloakingScale::ZoomChanged);
+}
+
+QPixmap CloakingScale::Backdrop() const
+{
+    QPixmap picture(QDir::current().absoluteFilePath(kBackdropFile));
+    if (picture.isNull()) {
+        picture.load(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(kBackdropFile));
+    }
+    if (picture.isNull()) {
+        picture = QPixmap::fromImage(cloakart::DrawBackdrop());
+    }
+    return picture;
+}
+
+void CloakingScale::ShowForMode()
+{
+    if (beginCaption_() == kBegin) {
+        highShip_->show();
+        highShip_->raise();
+        if (state_.CloakFound == 1) {
+            lowShip_->show();
+            lowShip_->raise();
+        }
+    }
+    zoom_->show();
+    zoomLabel_->show();
+}
+
+void CloakingScale::HideForOtherMode()
+{
+    highShip_->hide();
+    lowShip_->hide();
+    zoom_->hide();
+    zoomLabel_->hide();
+}
+
+void CloakingScale::ResetForNewFile()
+{
+    highBox_->setEnabled(false);
+    lowBox_->setEnabled(false);
+    highShip_->hide();
+    lowShip_->hide();
+}
+
+void CloakingScale::Scan(const QString& optPath)
+{
+    // Read first: a file that cannot be read leaves the boxes and ships as they were.
+    const lathwork::CloakingScan found = lathwork::ScanCloakingDistances(lathwork::OptImage::Load(ToPath(optPath)));
+    state_.CloakFound = 0;
+    highBox_->setEnabled(true);
+    SetBoxText(highBox_, QStringLiteral("never"));
+    if (found.high) {
+        SetBoxText(highBox_, QString::fromStdString(*found.high));
+    }
+    if (found.cloakFound) {
+        state_.CloakFound = 1;
+        lowShip_->show();
+        lowBox_->setEnabled(true);
+        if (found.low) {
+            SetBoxText(lowBox_, QString::fromStdString(*found.low));
+        }
+    }
+}
+
+void CloakingScale::ValidateBoxes() const
+{
+    lathwork::RequireDistanceValue(Text(highBox_), kHighName);
+    // Without a second distance the low box is disabled and its value reaches no table.
+    if (state_.CloakFound == 1) {
+        lathwork::RequireDistanceValue(Text(lowBox_), kLowName);
+    }
+}
+
+void CloakingScale::Write(const QString& optPath)
+{
+    ValidateBoxes();
+    const float high = lathwork::RequireDistanceValue(Text(highBox_), kHighName);
+    const std::optional<float> low = lathwork::DistanceValue(Text(lowBox_));
+    lathwork::RewriteFile(ToPath(optPath),
+                          [&](lathwork::OptImage& image) { lathwork::WriteCloakingDistances(image, high, low); });
+}
+
+void CloakingScale::PlaceShipIcon(QLineEdit* box)
+{
+    if (box != highBox_ && box != lowBox_) {
+        return;
+    }
+    QLabel* ship = box == highBox_ ? highShip_ : lowShip_;
+    if (box == highBox_) {
+        highShip_->show();
+        if (state_.CloakFound == 1) {
+            lowShip_->show();
+        }
+    }
+    const lathwork::BoxChange change = lathwork::ApplyBoxChange(Text(box), Zoom());
+    if (change.replaceWith) {
+        SetBoxText(box, QString::fromStdString(*change.replaceWith)); // runs this rule again
+        return;
+    }
+    if (change.x) {
+        ship->move(*change.x, ship->y());
+        ship->setToolTip(QString::fromStdString(change.tooltip));
+    }
+}
+
+void CloakingScale::DragShip(QWidget* ship, double paneX)
+{
+    if (ship != highShip_ && ship != lowShip_) {
+        return;
+    }
+    const int x = lathwork::ClampDragX(paneX);
+    ship->move(x, ship->y());
+    SetBoxText(ship == highShip_ ? highBox_ : lowBox_, QString::fromStdString(lathwork::DragText(x, Zoom())));
+}
+
+void CloakingScale::ZoomChanged(int zoom)
+{
+    zoomLabel_->setText(QString::fromStdString(lathwork::ZoomText(zoom)));
+    if (beginCaption_() != kBegin) {
+        return;
+    }
+    PlaceFromBox(highBox_, highShip_, zoom);
+    if (state_.CloakFound == 1) {
+        PlaceFromBox(lowBox_, lowShip_, zoom);
+    }
+}
+
+bool CloakingScale::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* ship = watched == highShip_ ? highShip_ : watched == lowShip_ ? lowShip_ : nullptr;
+    if (ship == nullptr) {
+        return QObject::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            dragging_ = ship;
+            return true;
+        }
+        break;
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        if (dragging_ == ship) {
+            const QPointF at = ship->mapTo(pane_, static_cast<QMouseEvent*>(event)->position());
+            if (event->type() == QEvent::MouseButtonRelease) {
+                dragging_ = nullptr;
+            }
+            DragShip(ship, at.x());
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CloakingScale::SetBoxText(QLineEdit* box, const QString& text)
+{
+    if (box->text() == text) {
+        PlaceShipIcon(box); // setText would not signal a change
+    } else {
+        box->setText(text);
+    }
+}
+
+void CloakingScale::PlaceFromBox(QLineEdit* box, QLabel* ship, int zoom)
+{
+    if (const auto x = lathwork::ShipPosition(Text(box), zoom)) {
+        ship->move(*x, ship->y());
+    }
+}
+
+int CloakingScale::Zoom() const
+{
+    return zoom_->value();
+}

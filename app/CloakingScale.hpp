@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QEvent;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
@@ -19,13 +20,13 @@ class CloakingScale : public QObject {
     Q_OBJECT
 public:
     // Creates highshippic, lowshippic, zoomadjuster and zoomdistance as hidden children of
-    // pane (bmpdisplay) and watches the boxes' text changes. beginCaption returns the caption
-    // of cloakbutbegin.
+    // pane (bmpdisplay) and watches the boxes' text changes (create the boxes with their
+    // initial text "never" before). beginCaption returns the caption of cloakbutbegin.
     CloakingScale(QWidget* pane, QLineEdit* highBox, QLineEdit* lowBox, FormState& state,
                   std::function<QString()> beginCaption, QObject* parent = nullptr);
 
     // The backdrop: clkscrn.bmp from the current directory, else the copy installed with the
-    // program, else one drawn in code.
+    // program, else one drawn in code. Never fails.
     QPixmap Backdrop() const;
 
     // Mode switch to Cloaking (ships shown after a scan, zoom shown) and to another mode.
@@ -35,13 +36,47 @@ public:
     // A file click or folder change: both boxes disabled, both ships hidden.
     void ResetForNewFile();
 
-    // SCAN: reads the distances of the OPT at path into the boxes. Throws lathwork::OptError.
+    // SCAN: reads the distances of the OPT at path into the boxes. Throws lathwork::OptError;
+    // a failed scan changes nothing.
     void Scan(const QString& optPath);
 
-    // Checks both boxes; throws lathwork::OptError naming the box and its text when one holds
-    // neither NEVER, ALWAYS nor a positive number. Called before the warning box.
+    // Checks both boxes (the low one only when the scan found a second distance); throws
+    // lathwork::OptError naming the box and its text when one holds neither NEVER, ALWAYS nor
+    // a positive number. Called before the warning box.
     void ValidateBoxes() const;
 
     // BEGIN: writes the boxes into every distance table of the OPT at path (atomically).
+    // Checks the boxes first, as ValidateBoxes does.
     void Write(const QString& optPath);
+
+    // The change rule of a distance box (also run on every text change of either box).
+    void PlaceShipIcon(QLineEdit* box);
+
+    // A ship dragged over the pane with the pointer at paneX (pane coordinates): the ship's
+    // left edge goes there, clamped to 0..232, and its box gets the distance. The mouse drag
+    // on the ship pictures ends here too.
+    void DragShip(QWidget* ship, double paneX);
+
+    // zoomadjuster moved to zoom: the label, and the ships re-placed in state BEGIN.
+    void ZoomChanged(int zoom);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Sets a box's text and runs its change rule once, even when the text does not change.
+    void SetBoxText(QLineEdit* box, const QString& text);
+    void PlaceFromBox(QLineEdit* box, QLabel* ship, int zoom);
+    int Zoom() const;
+
+    QWidget* pane_;
+    QLineEdit* highBox_;
+    QLineEdit* lowBox_;
+    FormState& state_;
+    std::function<QString()> beginCaption_;
+    QLabel* highShip_;
+    QLabel* lowShip_;
+    QScrollBar* zoom_;
+    QLabel* zoomLabel_;
+    QLabel* dragging_ = nullptr;
 };

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace lathwork::app {
+
+// The controls one of the two colour-picking modes (Illumination, Transparency) works with.
+struct ColourMode {
+    QString name;                     // the mode's name, as introframe shows it
+    QListWidget* textures = nullptr;  // the mode's texture list
+    QPushButton* begin = nullptr;     // its SCAN/BEGIN button
+    QPushButton* selectAll = nullptr;
+    QPushButton* deselectAll = nullptr;
+    QListWidget* red = nullptr;       // the three picked-colour lists, row by row
+    QListWidget* green = nullptr;
+    QListWidget* blue = nullptr;
+    QScrollBar* tolerance = nullptr;
+    QLineEdit* toleranceBox = nullptr;
+    QLabel* swatch = nullptr;
+    QLineEdit* swatchText = nullptr;
+    QRadioButton* entire = nullptr;   // "Entire texture"
+    QRadioButton* custom = nullptr;   // "Custom select"
+    QPushButton* remove = nullptr;
+    QColor swatchColour{128, 128, 128};
+};
+
+} // namespace lathwork::app

@@ -1,0 +1,125 @@
+#include "app/FileChooser.hpp"
+
+#include "opt/OptError.hpp"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+namespace lathwork::app {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+} // namespace
+
+DriveList::DriveList(QWidget* parent) : QComboBox(parent)
+{
+    const auto volumes = QStorageInfo::mountedVolumes();
+    for (const QStorageInfo& volume : volumes) {
+        if (volume.isValid() && volume.isReady() && findData(volume.rootPath()) < 0) {
+            const QString name = volume.displayName();
+            const QString text = name == volume.rootPath() ? name : volume.rootPath() + "  [" + name + "]";
+            addItem(text, volume.rootPath());
+        }
+    }
+    connect(this, &QComboBox::activated, this, [this](int index) { emit driveChanged(itemData(index).toString()); });
+}
+
+QString DriveList::Drive() const { return currentData().toString(); }
+
+void DriveList::ShowDriveOf(const QString& path)
+{
+    const QString root = QStorageInfo(path).rootPath();
+    int index = findData(root);
+    if (index < 0 && !root.isEmpty()) {
+        addItem(root, root);
+        index = count() - 1;
+    }
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(index);
+}
+
+FolderList::FolderList(QWidget* parent) : QListWidget(parent)
+{
+    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        try {
+            SetPath(item->data(kPathRole).toString());
+        } catch (const OptError& error) {
+            emit folderRefused(QString::fromStdString(error.what()));
+        }
+    });
+}
+
+void FolderList::SetPath(const QString& folder)
+{
+    const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (clean == path_) {
+        return;
+    }
+    const QFileInfo info(clean);
+    QDir dir(clean);
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable() || !dir.exists()) {
+        throw OptError("The folder " + QDir::toNativeSeparators(clean).toStdString() + " cannot be opened.");
+    }
+    path_ = clean;
+    Fill();
+    emit pathChanged(path_);
+}
+
+void FolderList::Fill()
+{
+    clear();
+    // The chain from the root down to the current folder, indented like a tree.
+    QStringList chain;
+    for (QDir up(path_);; ) {
+        chain.prepend(up.absolutePath());
+        if (!up.cdUp()) {
+            break;
+        }
+    }
+    int depth = 0;
+    for (const QString& folder : chain) {
+        const QString name = QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QDir(folder).dirName();
+        auto* item = new QListWidgetItem(QString(depth * 2, ' ') + name, this);
+        item->setData(kPathRole, folder);
+        ++depth;
+    }
+    setCurrentRow(count() - 1);
+    const QStringList subfolders =
+        QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : subfolders) {
+        auto* item = new QListWidgetItem(QString(depth * 2, ' ') + name, this);
+        item->setData(kPathRole, QDir(path_).filePath(name));
+    }
+}
+
+FileList::FileList(QWidget* parent) : QListWidget(parent) {}
+
+void FileList::SetPath(const QString& folder)
+{
+    path_ = folder;
+    clear();
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : names) {
+        if (name.endsWith(".opt", Qt::CaseInsensitive)) {
+            addItem(name);
+        }
+    }
+    setCurrentRow(-1);
+}
+
+QString FileList::FileName() const
+{
+    const QListWidgetItem* item = currentItem();
+    return item != nullptr && item->isSelected() ? item->text() : QString();
+}
+
+QString FileList::FilePath() const
+{
+    const QString name = FileName();
+    return name.isEmpty() ? QString() : QDir(path_).filePath(name);
+}
+
+} // namespace lathwork::app

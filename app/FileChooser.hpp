@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QString>
+
+// The three lists of the OPT chooser. Each reports a change of its own path; the window ties
+// them together and applies the resets.
+namespace lathwork::app {
+
+// The drives: the mounted volumes of the machine, by root path.
+class DriveList : public QComboBox {
+    Q_OBJECT
+    Q_PROPERTY(QString drive READ Drive NOTIFY driveChanged)
+public:
+    explicit DriveList(QWidget* parent = nullptr);
+    QString Drive() const;
+    // Shows the volume that holds path, without reporting a change.
+    void ShowDriveOf(const QString& path);
+
+signals:
+    // The user chose another drive.
+    void driveChanged(const QString& rootPath);
+};
+
+// The folders: the chain of folders down to the current one, then its subfolders. Activating
+// an entry (double click or Enter) moves there.
+class FolderList : public QListWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString path READ Path WRITE SetPath NOTIFY pathChanged)
+public:
+    explicit FolderList(QWidget* parent = nullptr);
+    QString Path() const { return path_; }
+    // Moves to folder. A folder that cannot be read throws lathwork::OptError and leaves the
+    // list where it was; moving to the current folder changes nothing.
+    void SetPath(const QString& folder);
+
+signals:
+    void pathChanged(const QString& path);
+    // A folder the user tried to open could not be read.
+    void folderRefused(const QString& problem);
+
+private:
+    void Fill();
+    QString path_;
+};
+
+// The files of one folder whose names end in ".opt", in any case.
+class FileList : public QListWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString path READ Path WRITE SetPath)
+    Q_PROPERTY(QString fileName READ FileName)
+public:
+    explicit FileList(QWidget* parent = nullptr);
+    QString Path() const { return path_; }
+    // Lists the folder anew; no file is selected afterwards.
+    void SetPath(const QString& folder);
+    // The selected entry, or empty when none is.
+    QString FileName() const;
+    // Folder, separator and file name; empty when no file is selected.
+    QString FilePath() const;
+
+private:
+    QString path_;
+};
+
+} // namespace lathwork::app

@@ -1,0 +1,153 @@
+#pragma once
+
+#include "app/FormState.hpp"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CloakingScale;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+class QToolBar;
+
+namespace lathwork::app {
+class DriveList;
+class FileList;
+class FolderList;
+class PreviewPane;
+struct ColourMode;
+} // namespace lathwork::app
+
+// The one window of the tool: the OPT chooser, the four mode frames with their SCAN/BEGIN
+// buttons, the preview pane and the status line. Every handler runs to completion; errors of
+// the core end in one message box naming the file and the problem.
+class LathworkWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit LathworkWindow(QWidget* parent = nullptr);
+    ~LathworkWindow() override;
+
+    FormState& State() { return state_; }
+    const FormState& State() const { return state_; }
+
+private:
+    // Building the controls.
+    void BuildMenus();
+    void BuildClientArea();
+    void BuildChooser(QWidget* client);
+    void BuildIlluminationFrame(QWidget* client);
+    void BuildTransparencyFrame(QWidget* client);
+    void BuildAnimationFrame(QWidget* client);
+    void BuildCloakingFrame(QWidget* client);
+    void BuildColourControls(QGroupBox* frame, const QString& prefix, lathwork::app::ColourMode& mode);
+    void Connect();
+    void ConnectColourMode(lathwork::app::ColourMode& mode);
+
+    // Modes and the workflow.
+    QString CurrentMode() const;
+    void SwitchMode(const QString& mode);
+    void ToolbarClicked();
+    void BeginClicked(QPushButton* button);
+    QString Instruction(const QString& mode) const;
+    void SetStatus(const QString& text);
+    void SelectAll(QListWidget* list, bool selected);
+
+    // The chooser and its resets.
+    QString OptPath() const;
+    bool HasFile() const;
+    void ApplyReset(bool arm);
+    void FolderChanged(const QString& path);
+    void DriveChanged(const QString& root);
+
+    // Scans.
+    void ScanTextures(lathwork::app::ColourMode& mode);
+    void ScanTextureSets();
+    void ScanCloaking();
+    void SetListClicked();
+    void ListSetTextures();
+    void FinishScan(QPushButton* button, const QString& mode, bool disable);
+
+    // Preview.
+    void TextureListClicked(lathwork::app::ColourMode& mode, QListWidgetItem* clicked);
+    void AnimTextureListClicked();
+    void PreviewTexture(QListWidget* list);
+    void ExtractTextures();
+
+    // Colour picking.
+    lathwork::app::ColourMode* PickingMode();
+    void PointerMoved(QPoint position);
+    void PreviewClicked();
+    void RemarkPickedColours(lathwork::app::ColourMode& mode);
+    void UpdateBeginAfterPick(lathwork::app::ColourMode& mode);
+    void ColourRowClicked(lathwork::app::ColourMode& mode, QListWidget* clicked);
+    void RemoveColour(lathwork::app::ColourMode& mode);
+    void CustomSelectClicked(lathwork::app::ColourMode& mode);
+    void EntireTextureClicked(lathwork::app::ColourMode& mode);
+    void SetSwatch(lathwork::app::ColourMode& mode, QColor colour);
+    void OpacityChanged(int value);
+
+    // BEGIN.
+    void RewriteIllumination();
+    void RewriteTransparency();
+    void RewriteAnimation();
+    void RewriteCloaking();
+    bool ConfirmRewrite(const std::function<void()>& check);
+
+    // Runs work under the hourglass; an error shows one message box naming the file. Returns
+    // whether the work finished.
+    bool Guarded(const std::function<void()>& work);
+
+    FormState state_;
+
+    QAction* transparencymenu_ = nullptr;
+    QAction* animationmenu_ = nullptr;
+    QAction* cloakingmenu_ = nullptr;
+    QAction* illuminationmenu_ = nullptr;
+    QAction* extracttexmenu_ = nullptr;
+    QToolBar* imagemenu_ = nullptr;
+    std::vector<QAction*> toolbarButtons_;
+
+    lathwork::app::DriveList* optdrive_ = nullptr;
+    lathwork::app::FolderList* optdirectory_ = nullptr;
+    lathwork::app::FileList* optfile_ = nullptr;
+
+    QGroupBox* introframe_ = nullptr;
+    QGroupBox* illuminationframe_ = nullptr;
+    QGroupBox* transparencyframe_ = nullptr;
+    QGroupBox* animationframe_ = nullptr;
+    QGroupBox* cloakingframe_ = nullptr;
+
+    std::unique_ptr<lathwork::app::ColourMode> illum_;
+    std::unique_ptr<lathwork::app::ColourMode> trans_;
+
+    QListWidget* animtexturesetlist_ = nullptr;
+    QListWidget* animtexturelist_ = nullptr;
+    QPushButton* animbutbegin_ = nullptr;
+    QPushButton* animselalltextures_ = nullptr;
+    QPushButton* animdeselalltextures_ = nullptr;
+
+    QLineEdit* cloakhighvisdistance_ = nullptr;
+    QLineEdit* cloaklowvisdistance_ = nullptr;
+    QPushButton* cloakbutbegin_ = nullptr;
+    CloakingScale* cloak_ = nullptr;
+
+    QScrollBar* transopacitybar_ = nullptr;
+    QLabel* transopacitydisplay_ = nullptr;
+
+    lathwork::app::PreviewPane* bmpdisplay_ = nullptr;
+    lathwork::app::PreviewPane* bmpholder_ = nullptr;
+    QLabel* texdisplayed_ = nullptr;
+    QPlainTextEdit* textactions_ = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+class QListWidget;
+class QListWidgetItem;
+
+// Texture list items keep the 8 stored name bytes as their value; the text shown drops
+// trailing zero bytes.
+namespace lathwork::app {
+
+void AddTextureItem(QListWidget* list, const std::string& name);
+std::string TextureItemName(const QListWidgetItem* item);
+bool AnySelected(const QListWidget* list);
+
+// Filesystem path of a file name shown in the window.
+std::string NativePath(const QString& path);
+
+} // namespace lathwork::app

@@ -1,0 +1,191 @@
+// Colour picking on the preview, the picked-colour lists, the tolerance and the opacity.
+#include "app/BusyCursor.hpp"
+#include "app/ColourMode.hpp"
+#include "app/LathworkWindow.hpp"
+#include "app/PreviewPane.hpp"
+#include "app/TextureItems.hpp"
+
+#include "colour/Similarity.hpp"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+using lathwork::app::ColourMode;
+
+namespace {
+
+const QString kBegin = QStringLiteral("BEGIN");
+
+lathwork::RgbBuffer ToBuffer(const QImage& picture)
+{
+    lathwork::RgbBuffer buffer(picture.width(), picture.height());
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            buffer.Set(x, y, lathwork::JoinColour({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}));
+        }
+    }
+    return buffer;
+}
+
+QImage ToImage(const lathwork::RgbBuffer& buffer)
+{
+    QImage picture(buffer.Width(), buffer.Height(), QImage::Format_RGB32);
+    for (int y = 0; y < buffer.Height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < buffer.Width(); ++x) {
+            const lathwork::Rgb c = lathwork::SplitColour(buffer.Get(x, y));
+            line[x] = qRgb(c.red, c.green, c.blue);
+        }
+    }
+    return picture;
+}
+
+std::vector<lathwork::Rgb> PickedColours(const ColourMode& mode)
+{
+    std::vector<lathwork::Rgb> picked;
+    for (int row = 0; row < mode.red->count(); ++row) {
+        picked.push_back({mode.red->item(row)->text().toInt(), mode.green->item(row)->text().toInt(),
+                          mode.blue->item(row)->text().toInt()});
+    }
+    return picked;
+}
+
+void SetBackground(QWidget* swatch, QColor colour)
+{
+    QPalette palette = swatch->palette();
+    palette.setColor(QPalette::Window, colour);
+    swatch->setPalette(palette);
+}
+
+} // namespace
+
+ColourMode* LathworkWindow::PickingMode()
+{
+    const QString mode = CurrentMode();
+    if (mode == illum_->name) {
+        return illum_.get();
+    }
+    if (mode == trans_->name) {
+        return trans_.get();
+    }
+    return nullptr;
+}
+
+void LathworkWindow::SetSwatch(ColourMode& mode, QColor colour)
+{
+    mode.swatchColour = colour;
+    SetBackground(mode.swatch, colour);
+    mode.swatchText->setText(QStringLiteral("%1, %2, %3").arg(colour.red()).arg(colour.green()).arg(colour.blue()));
+}
+
+void LathworkWindow::PointerMoved(QPoint position)
+{
+    ColourMode* mode = PickingMode();
+    // Outside the picture there is no colour: the swatch keeps the last one.
+    if (mode == nullptr || !bmpdisplay_->HasPixel(position.x(), position.y())) {
+        return;
+    }
+    SetSwatch(*mode, QColor(bmpdisplay_->Pixel(position.x(), position.y())));
+}
+
+void LathworkWindow::PreviewClicked()
+{
+    const lathwork::app::BusyCursor busy;
+    ColourMode* mode = PickingMode();
+    if (mode == nullptr) {
+        return;
+    }
+    const QColor colour = mode->swatchColour;
+    mode->red->addItem(QString::number(colour.red()));
+    mode->green->addItem(QString::number(colour.green()));
+    mode->blue->addItem(QString::number(colour.blue()));
+    // Only the new colour is marked; earlier marks stay.
+    lathwork::RgbBuffer display = ToBuffer(bmpdisplay_->Picture());
+    lathwork::MarkSimilarPixels(display, state_.TexWidth, state_.TexHeight,
+                                {colour.red(), colour.green(), colour.blue()}, mode->tolerance->value());
+    bmpdisplay_->SetPicture(ToImage(display));
+    UpdateBeginAfterPick(*mode);
+}
+
+void LathworkWindow::RemarkPickedColours(ColourMode& mode)
+{
+    const lathwork::app::BusyCursor busy;
+    const lathwork::RgbBuffer holder = ToBuffer(bmpholder_->Picture());
+    lathwork::RgbBuffer display;
+    lathwork::RemarkPickedColours(display, holder, state_.TexWidth, state_.TexHeight, PickedColours(mode),
+                                  mode.tolerance->value());
+    bmpdisplay_->SetPicture(ToImage(display));
+}
+
+void LathworkWindow::UpdateBeginAfterPick(ColourMode& mode)
+{
+    if (mode.begin->text() != kBegin) {
+        return;
+    }
+    mode.begin->setEnabled(false);
+    const bool colours = mode.entire->isChecked() || (mode.custom->isChecked() && mode.red->count() > 0);
+    if (lathwork::app::AnySelected(mode.textures) && colours) {
+        mode.begin->setEnabled(true);
+    }
+}
+
+void LathworkWindow::CustomSelectClicked(ColourMode& mode)
+{
+    if (mode.begin->text() == kBegin && mode.red->count() == 0) {
+        mode.begin->setEnabled(false);
+    }
+}
+
+void LathworkWindow::EntireTextureClicked(ColourMode& mode)
+{
+    if (mode.begin->text() == kBegin && lathwork::app::AnySelected(mode.textures)) {
+        mode.begin->setEnabled(true);
+    }
+}
+
+void LathworkWindow::ColourRowClicked(ColourMode& mode, QListWidget* clicked)
+{
+    const int row = clicked->currentRow();
+    if (row < 0) {
+        return;
+    }
+    mode.remove->setEnabled(true);
+    // The sisters follow quietly, so that none of them runs this rule again.
+    for (QListWidget* list : {mode.red, mode.green, mode.blue}) {
+        if (list != clicked) {
+            const QSignalBlocker quiet(list);
+            list->setCurrentRow(row);
+        }
+    }
+    SetSwatch(mode, QColor(mode.red->item(row)->text().toInt(), mode.green->item(row)->text().toInt(),
+                           mode.blue->item(row)->text().toInt()));
+}
+
+void LathworkWindow::RemoveColour(ColourMode& mode)
+{
+    const lathwork::app::BusyCursor busy;
+    for (QListWidget* list : {mode.red, mode.green, mode.blue}) {
+        const QSignalBlocker quiet(list);
+        const QList<QListWidgetItem*> selected = list->selectedItems();
+        if (!selected.isEmpty()) {
+            delete list->takeItem(list->row(selected.front()));
+        }
+        list->clearSelection();
+        list->setCurrentRow(-1);
+    }
+    mode.remove->setEnabled(false);
+    if (mode.custom->isChecked() && mode.begin->text() == kBegin && mode.red->count() == 0) {
+        mode.begin->setEnabled(false);
+    }
+    RemarkPickedColours(mode);
+}
+
+void LathworkWindow::OpacityChanged(int value)
+{
+    SetBackground(transopacitydisplay_, QColor(255 - value, 255 - value, 255 - value));
+}

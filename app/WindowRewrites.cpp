@@ -1,0 +1,130 @@
+// BEGIN: the four rewrites, each on the file's bytes in memory and saved only when whole.
+#include "app/CloakingScale.hpp"
+#include "app/ColourMode.hpp"
+#include "app/Feedback.hpp"
+#include "app/LathworkWindow.hpp"
+#include "app/StatusLine.hpp"
+#include "app/TextureItems.hpp"
+
+#include "modify/RewriteFile.hpp"
+#include "modify/Rewrites.hpp"
+#include "opt/FileIo.hpp"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+using lathwork::app::ColourMode;
+using lathwork::app::NativePath;
+
+namespace {
+
+std::vector<lathwork::TextureName> SelectedNames(const QListWidget* list)
+{
+    std::vector<lathwork::TextureName> names;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->isSelected()) {
+            names.push_back(lathwork::app::TextureItemName(list->item(row)));
+        }
+    }
+    return names;
+}
+
+lathwork::ColourChoice Colours(const ColourMode& mode)
+{
+    lathwork::ColourChoice choice;
+    choice.customSelect = mode.custom->isChecked();
+    for (int row = 0; row < mode.red->count(); ++row) {
+        choice.picked.push_back({mode.red->item(row)->text().toInt(), mode.green->item(row)->text().toInt(),
+                                 mode.blue->item(row)->text().toInt()});
+    }
+    choice.tolerance = mode.tolerance->value();
+    return choice;
+}
+
+} // namespace
+
+bool LathworkWindow::ConfirmRewrite(const std::function<void()>& check)
+{
+    // A file that cannot be replaced gets one clear message and no warning.
+    if (!Guarded([&] {
+            check();
+            lathwork::CheckReplaceable(NativePath(OptPath()));
+        })) {
+        return false;
+    }
+    lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Warning, QStringLiteral("OPT modification initiating"),
+                                      QStringLiteral("The program will now modify the OPT.  This process will take a moment.")});
+    return true;
+}
+
+void LathworkWindow::RewriteIllumination()
+{
+    if (!ConfirmRewrite([] {})) {
+        return;
+    }
+    const lathwork::IlluminationRequest request{SelectedNames(illum_->textures), Colours(*illum_)};
+    const bool done = Guarded([&] {
+        lathwork::RewriteFile(NativePath(OptPath()),
+                              [&](lathwork::OptImage& image) { lathwork::RunIllumination(image, request); });
+    });
+    if (done) {
+        SetStatus(QStringLiteral("Complete!  See readme for troubleshooting info ;-)"));
+        lathwork::app::Beep();
+    }
+}
+
+void LathworkWindow::RewriteTransparency()
+{
+    if (!ConfirmRewrite([] {})) {
+        return;
+    }
+    const lathwork::TransparencyRequest request{SelectedNames(trans_->textures), Colours(*trans_),
+                                                transopacitybar_->value()};
+    const bool done = Guarded([&] {
+        lathwork::RewriteFile(NativePath(OptPath()),
+                              [&](lathwork::OptImage& image) { lathwork::RunTransparency(image, request); });
+    });
+    if (done) {
+        // The list shows the file as it now is: changed textures are no longer offered.
+        ScanTextures(*trans_);
+        SetStatus(QStringLiteral("Complete!  See readme for troubleshooting info ;-)"));
+        lathwork::app::Beep();
+    }
+}
+
+void LathworkWindow::RewriteAnimation()
+{
+    if (!ConfirmRewrite([] {})) {
+        return;
+    }
+    std::vector<int> rows;
+    for (int row = 0; row < animtexturesetlist_->count(); ++row) {
+        if (animtexturesetlist_->item(row)->isSelected()) {
+            rows.push_back(row);
+        }
+    }
+    const bool done = Guarded([&] {
+        lathwork::RewriteFile(NativePath(OptPath()),
+                              [&](lathwork::OptImage& image) { lathwork::AnimateTextureSets(image, rows); });
+    });
+    if (done) {
+        ScanTextureSets();
+        animtexturelist_->clear();
+        SetStatus(QStringLiteral("Complete!  See readme for troubleshooting info ;-)"));
+        lathwork::app::Beep();
+    }
+}
+
+void LathworkWindow::RewriteCloaking()
+{
+    // Text that is no distance never reaches the file.
+    if (!ConfirmRewrite([this] { cloak_->ValidateBoxes(); })) {
+        return;
+    }
+    if (Guarded([&] { cloak_->Write(OptPath()); })) {
+        SetStatus(QStringLiteral("Complete!  See readme for troubleshooting info ;-)"));
+        lathwork::app::Beep();
+    }
+}
