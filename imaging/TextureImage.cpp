@@ -47,22 +47,22 @@ namespace {
 
 std::optional<TextureImage> ReadTextureImage(const OptImage& image, std::int32_t g, std::int32_t node)
 {
-    const std::int32_t c = image.ReadLong(CheckedAdd(node, kNodeCount));
+    const std::int32_t c = image.ReadLong(CheckedAdd(node, kNodeCount)); // +8
     if (c != 0 && c != 1) {
         return std::nullopt;
     }
     const std::int64_t shift = 4 * c;
     const std::int64_t size = image.Size();
-    const std::int64_t pixels = node + kPixels + shift;
+    const std::int64_t pixels = node + kPixels + shift; // +57+4c
     if (pixels > size) {
         Damaged(node, "its fields run past the end of the file");
     }
 
     TextureImage texture;
-    const std::int32_t palettePtr = image.ReadLong(node + kPalettePtr + shift);
-    const std::int32_t imageSize = image.ReadLong(node + kImageSize + shift);
-    texture.width = image.ReadLong(node + kImageWidth + shift);
-    texture.height = image.ReadLong(node + kImageHeight + shift);
+    const std::int32_t palettePtr = image.ReadLong(node + kPalettePtr + shift);   // +33+4c
+    const std::int32_t imageSize = image.ReadLong(node + kImageSize + shift);     // +41+4c
+    texture.width = image.ReadLong(node + kImageWidth + shift);                   // +49+4c
+    texture.height = image.ReadLong(node + kImageHeight + shift);                 // +53+4c
 
     // Every size is checked against the file before anything is copied.
     if (imageSize < 0) {
@@ -72,6 +72,7 @@ std::optional<TextureImage> ReadTextureImage(const OptImage& image, std::int32_t
         Damaged(node, "its " + std::to_string(imageSize) + " image bytes at offset " + std::to_string(pixels) +
                           " run past the end of the file (" + std::to_string(size) + " bytes)");
     }
+    // Row 7 of the palette block: 3584 bytes in, 512 bytes long.
     const std::int64_t row = static_cast<std::int64_t>(palettePtr) - g + kPaletteShownRow;
     if (row < 0 || row > size - kPaletteRowBytes) {
         Damaged(node, "its palette pointer " + std::to_string(palettePtr) + " leads outside the file");

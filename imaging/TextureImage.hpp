@@ -24,7 +24,8 @@ void VisitTextures(const OptImage& image, std::int32_t globalOffset,
                    const std::function<void(std::int32_t texture)>& visit);
 
 // Reads the texture node at offset node; nullopt when its child count is neither 0 nor 1
-// (the texture is skipped). Throws OptError for damaged data.
+// (the texture is skipped, nothing further read). Throws OptError for damaged data (a negative
+// ImageSize, image bytes or palette row outside the file), checked before anything is copied.
 std::optional<TextureImage> ReadTextureImage(const OptImage& image, std::int32_t globalOffset,
                                              std::int32_t node);
 
