@@ -3,6 +3,11 @@
 #include <QColor>
 #include <QString>
 
+#include "colour/Similarity.hpp"
+
+#include <optional>
+#include <vector>
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -31,5 +36,10 @@ struct ColourMode {
     QPushButton* remove = nullptr;
     QColor swatchColour{128, 128, 128};
 };
+
+// Row row of the three picked-colour lists; nullopt when a text is no channel value.
+std::optional<lathwork::Rgb> PickedColour(const ColourMode& mode, int row);
+// Every picked colour in list order.
+std::vector<lathwork::Rgb> PickedColours(const ColourMode& mode);
 
 } // namespace lathwork::app

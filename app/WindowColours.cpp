@@ -5,6 +5,7 @@
 #include "app/PreviewPane.hpp"
 #include "app/TextureItems.hpp"
 
+#include "colour/PickedColour.hpp"
 #include "colour/Similarity.hpp"
 
 #include <QLabel>
@@ -45,15 +46,6 @@ QImage ToImage(const lathwork::RgbBuffer& buffer)
     return picture;
 }
 
-std::vector<lathwork::Rgb> PickedColours(const ColourMode& mode)
-{
-    std::vector<lathwork::Rgb> picked;
-    for (int row = 0; row < mode.red->count(); ++row) {
-        picked.push_back({mode.red->item(row)->text().toInt(), mode.green->item(row)->text().toInt(),
-                          mode.blue->item(row)->text().toInt()});
-    }
-    return picked;
-}
 
 void SetBackground(QWidget* swatch, QColor colour)
 {
@@ -80,7 +72,7 @@ void LathworkWindow::SetSwatch(ColourMode& mode, QColor colour)
 {
     mode.swatchColour = colour;
     SetBackground(mode.swatch, colour);
-    mode.swatchText->setText(QStringLiteral("%1, %2, %3").arg(colour.red()).arg(colour.green()).arg(colour.blue()));
+    mode.swatchText->setText(QString::fromStdString(lathwork::SwatchText({colour.red(), colour.green(), colour.blue()})));
 }
 
 void LathworkWindow::PointerMoved(QPoint position)
@@ -101,9 +93,9 @@ void LathworkWindow::PreviewClicked()
         return;
     }
     const QColor colour = mode->swatchColour;
-    mode->red->addItem(QString::number(colour.red()));
-    mode->green->addItem(QString::number(colour.green()));
-    mode->blue->addItem(QString::number(colour.blue()));
+    mode->red->addItem(QString::fromStdString(lathwork::ChannelText(colour.red())));
+    mode->green->addItem(QString::fromStdString(lathwork::ChannelText(colour.green())));
+    mode->blue->addItem(QString::fromStdString(lathwork::ChannelText(colour.blue())));
     // Only the new colour is marked; earlier marks stay.
     lathwork::RgbBuffer display = ToBuffer(bmpdisplay_->Picture());
     lathwork::MarkSimilarPixels(display, state_.TexWidth, state_.TexHeight,
@@ -117,7 +109,7 @@ void LathworkWindow::RemarkPickedColours(ColourMode& mode)
     const lathwork::app::BusyCursor busy;
     const lathwork::RgbBuffer holder = ToBuffer(bmpholder_->Picture());
     lathwork::RgbBuffer display;
-    lathwork::RemarkPickedColours(display, holder, state_.TexWidth, state_.TexHeight, PickedColours(mode),
+    lathwork::RemarkPickedColours(display, holder, state_.TexWidth, state_.TexHeight, lathwork::app::PickedColours(mode),
                                   mode.tolerance->value());
     bmpdisplay_->SetPicture(ToImage(display));
 }
@@ -162,8 +154,10 @@ void LathworkWindow::ColourRowClicked(ColourMode& mode, QListWidget* clicked)
             list->setCurrentRow(row);
         }
     }
-    SetSwatch(mode, QColor(mode.red->item(row)->text().toInt(), mode.green->item(row)->text().toInt(),
-                           mode.blue->item(row)->text().toInt()));
+    const auto colour = lathwork::app::PickedColour(mode, row);
+    if (colour) {
+        SetSwatch(mode, QColor(colour->red, colour->green, colour->blue));
+    }
 }
 
 void LathworkWindow::RemoveColour(ColourMode& mode)

@@ -35,10 +35,7 @@ lathwork::ColourChoice Colours(const ColourMode& mode)
 {
     lathwork::ColourChoice choice;
     choice.customSelect = mode.custom->isChecked();
-    for (int row = 0; row < mode.red->count(); ++row) {
-        choice.picked.push_back({mode.red->item(row)->text().toInt(), mode.green->item(row)->text().toInt(),
-                                 mode.blue->item(row)->text().toInt()});
-    }
+    choice.picked = lathwork::app::PickedColours(mode);
     choice.tolerance = mode.tolerance->value();
     return choice;
 }

@@ -1,0 +1,26 @@
+#include "app/ColourMode.hpp"
+
+#include "colour/PickedColour.hpp"
+
+#include <QListWidget>
+
+namespace lathwork::app {
+
+std::optional<lathwork::Rgb> PickedColour(const ColourMode& mode, int row)
+{
+    const auto text = [row](const QListWidget* list) { return list->item(row)->text().toStdString(); };
+    return lathwork::ParsePickedColour(text(mode.red), text(mode.green), text(mode.blue));
+}
+
+std::vector<lathwork::Rgb> PickedColours(const ColourMode& mode)
+{
+    std::vector<lathwork::Rgb> picked;
+    for (int row = 0; row < mode.red->count(); ++row) {
+        if (const auto colour = PickedColour(mode, row)) {
+            picked.push_back(*colour);
+        }
+    }
+    return picked;
+}
+
+} // namespace lathwork::app
