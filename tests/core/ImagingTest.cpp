@@ -159,5 +159,30 @@ TEST(ReadTextureImage, NamesTheTextureAndTheProblem)
     }
 }
 
+// Every truncation and every single-byte change of a small model reads cleanly or throws
+// OptError; nothing else escapes.
+TEST(ReadTextureImage, TruncatedOrFlippedFilesGiveCleanErrors)
+{
+    TextureSpec child = MakeTexture("TEX2", 3, 2);
+    child.childCount = 1;
+    const BuiltModel m = Build(SimpleModel({MakeTexture("TEX1", 2, 2), SetSpec{.mode = 0, .members = {child},
+                                                                              .count = std::nullopt}}));
+    auto readAll = [&](const Bytes& bytes) {
+        try {
+            const OptImage image(bytes);
+            VisitTextures(image, m.globalOffset, [&](std::int32_t node) { ReadTextureImage(image, m.globalOffset, node); });
+        } catch (const OptError&) {
+        }
+    };
+    for (std::size_t size = 0; size < m.bytes.size(); ++size) {
+        readAll(Bytes(m.bytes.begin(), m.bytes.begin() + static_cast<std::ptrdiff_t>(size)));
+    }
+    for (std::size_t at = 0; at < m.bytes.size(); at += 3) {
+        Bytes flipped = m.bytes;
+        flipped[at] ^= 0xA5;
+        readAll(flipped);
+    }
+}
+
 } // namespace
 } // namespace lathwork
