@@ -60,8 +60,9 @@ void DrawStars(QPainter& p)
         const int x = static_cast<int>(seed >> 24);
         seed = seed * 1664525u + 1013904223u;
         const int y = static_cast<int>(seed >> 24);
-        if (y > 96 && y < 164) {
-            continue; // keep the lanes and the scale clear
+        // Keep the texts, the lanes, the scale and the legend clear.
+        if ((y < 40 && x > 20 && x < 236) || (y > 86 && y < 164) || (y > 170 && y < 214 && x < 150)) {
+            continue;
         }
         const int level = 90 + static_cast<int>((seed >> 8) % 120);
         p.setPen(QColor(level, level, level + 20 > 255 ? 255 : level + 20));
@@ -77,14 +78,14 @@ void DrawFadingModel(QPainter& p)
         double scale;
         int alpha;
     };
-    const Step steps[] = {{14, 3.4, 255}, {104, 2.1, 170}, {164, 1.3, 110}, {206, 0.8, 60}};
+    const Step steps[] = {{14, 2.8, 255}, {100, 1.9, 170}, {160, 1.2, 110}, {204, 0.8, 60}};
     for (const Step& s : steps) {
         QColor body(74, 90, 122, s.alpha);
         QColor edge(170, 186, 214, s.alpha);
-        DrawFighter(p, QPointF(s.x, 74 - 8 * s.scale), s.scale, body, edge);
+        DrawFighter(p, QPointF(s.x, 64 - 8 * s.scale), s.scale, body, edge);
     }
     p.setPen(QPen(kDim, 1, Qt::DotLine));
-    p.drawLine(70, 74, 238, 74);
+    p.drawLine(60, 64, 238, 64);
 }
 
 void DrawScale(QPainter& p)
@@ -164,9 +165,8 @@ QImage DrawBackdrop()
 
 bool SaveBackdrop(const QString& path)
 {
-    // Few colours: an exact 8-bit palette keeps the file small without dithering.
-    return DrawBackdrop().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither)
-        .save(path, "BMP");
+    // 24 bits: the smoothed text and edges need more than a 256-colour palette.
+    return DrawBackdrop().convertToFormat(QImage::Format_RGB888).save(path, "BMP");
 }
 
 } // namespace cloakart

@@ -21,7 +21,7 @@ QImage DrawBackdrop();
 // distance, amber for the low one.
 QImage DrawShip(bool high);
 
-// Writes DrawBackdrop() as an 8-bit BMP (how assets/clkscrn.bmp is made). False on failure.
+// Writes DrawBackdrop() as a 24-bit BMP (how assets/clkscrn.bmp is made). False on failure.
 bool SaveBackdrop(const QString& path);
 
 } // namespace cloakart

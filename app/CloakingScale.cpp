@@ -61,6 +61,7 @@ CloakingScale::CloakingScale(QWidget* pane, QLineEdit* highBox, QLineEdit* lowBo
     lowShip_ = MakeShip(pane, "lowshippic", kLowTop, false);
     highShip_->installEventFilter(this);
     lowShip_->installEventFilter(this);
+    pane_->installEventFilter(this);
 
     zoom_ = new QScrollBar(Qt::Horizontal, pane);
     zoom_->setObjectName(QStringLiteral("zoomadjuster"));
@@ -212,30 +213,29 @@ void CloakingScale::ZoomChanged(int zoom)
 
 bool CloakingScale::eventFilter(QObject* watched, QEvent* event)
 {
-    auto* ship = watched == highShip_ ? highShip_ : watched == lowShip_ ? lowShip_ : nullptr;
-    if (ship == nullptr) {
+    const bool onShip = watched == highShip_ || watched == lowShip_;
+    if (!onShip && watched != pane_) {
         return QObject::eventFilter(watched, event);
     }
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            dragging_ = ship;
-            return true;
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress && onShip && !static_cast<QWidget*>(watched)->isHidden() &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        dragging_ = static_cast<QLabel*>(watched);
+        return true;
+    }
+    // While a ship is held, the pointer may be reported to the ship or to the pane under it.
+    if ((type == QEvent::MouseMove || type == QEvent::MouseButtonRelease) && dragging_ != nullptr &&
+        (watched == dragging_ || watched == pane_)) {
+        QPointF at = static_cast<QMouseEvent*>(event)->position();
+        if (watched != pane_) {
+            at = dragging_->mapTo(pane_, at);
         }
-        break;
-    case QEvent::MouseMove:
-    case QEvent::MouseButtonRelease:
-        if (dragging_ == ship) {
-            const QPointF at = ship->mapTo(pane_, static_cast<QMouseEvent*>(event)->position());
-            if (event->type() == QEvent::MouseButtonRelease) {
-                dragging_ = nullptr;
-            }
-            DragShip(ship, at.x());
-            return true;
+        QLabel* ship = dragging_;
+        if (type == QEvent::MouseButtonRelease) {
+            dragging_ = nullptr;
         }
-        break;
-    default:
-        break;
+        DragShip(ship, at.x());
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -57,7 +57,7 @@ private:
 
     // Modes and the workflow.
     QString CurrentMode() const;
-    void SwitchMode(const QString& mode);
+    void SwitchMode(const QString& mode, bool fromMenu);
     void ToolbarClicked();
     void BeginClicked(QPushButton* button);
     QString Instruction(const QString& mode) const;

@@ -312,10 +312,10 @@ void LathworkWindow::BuildCloakingFrame(QWidget* client)
 
 void LathworkWindow::Connect()
 {
-    connect(transparencymenu_, &QAction::triggered, this, [this] { SwitchMode(QStringLiteral("Transparency")); });
-    connect(animationmenu_, &QAction::triggered, this, [this] { SwitchMode(QStringLiteral("Animation")); });
-    connect(cloakingmenu_, &QAction::triggered, this, [this] { SwitchMode(QStringLiteral("Cloaking")); });
-    connect(illuminationmenu_, &QAction::triggered, this, [this] { SwitchMode(QStringLiteral("Illumination")); });
+    connect(transparencymenu_, &QAction::triggered, this, [this] { SwitchMode(QStringLiteral("Transparency"), true); });
+    connect(animationmenu_, &QAction::triggered, this, [this] { SwitchMode(QStringLiteral("Animation"), true); });
+    connect(cloakingmenu_, &QAction::triggered, this, [this] { SwitchMode(QStringLiteral("Cloaking"), true); });
+    connect(illuminationmenu_, &QAction::triggered, this, [this] { SwitchMode(QStringLiteral("Illumination"), true); });
     for (QAction* button : toolbarButtons_) {
         connect(button, &QAction::triggered, this, &LathworkWindow::ToolbarClicked);
     }

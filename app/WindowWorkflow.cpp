@@ -50,7 +50,7 @@ QString LathworkWindow::Instruction(const QString& mode) const
 
 void LathworkWindow::SetStatus(const QString& text) { textactions_->setPlainText(text); }
 
-void LathworkWindow::SwitchMode(const QString& mode)
+void LathworkWindow::SwitchMode(const QString& mode, bool fromMenu)
 {
     const struct {
         QString name;
@@ -63,7 +63,10 @@ void LathworkWindow::SwitchMode(const QString& mode)
                  {QStringLiteral("Illumination"), illuminationmenu_, illuminationframe_, illum_->begin}};
     QPushButton* button = nullptr;
     for (const auto& m : modes) {
-        m.item->setChecked(m.name == mode);
+        // The menu and the toolbar are not kept in step: only the menu moves its check mark.
+        if (fromMenu) {
+            m.item->setChecked(m.name == mode);
+        }
         if (m.name == mode) {
             button = m.button;
         }
@@ -105,7 +108,7 @@ void LathworkWindow::ToolbarClicked()
     // The first button that is down decides; the menu's check marks stay as they are.
     for (QAction* button : toolbarButtons_) {
         if (button->isChecked()) {
-            SwitchMode(button->text());
+            SwitchMode(button->text(), false);
             return;
         }
     }

@@ -117,6 +117,7 @@ void WindowDriver::OpenFolder(const QString& folder)
             QListWidgetItem* item = folders->item(row);
             folders->scrollToItem(item);
             const QPoint at = folders->visualItemRect(item).center();
+            QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, at);
             return;
         }
