@@ -1,11 +1,13 @@
 #include "support/WindowDriver.hpp"
 
 #include "app/FileChooser.hpp"
+#include "app/PreviewPane.hpp"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolBar>
 #include <QWidget>
@@ -67,7 +69,8 @@ LathworkWindow& WindowDriver::Open()
     QDir::setCurrent(folder_.path());
     window_ = std::make_unique<LathworkWindow>();
     window_->show();
-    if (!QTest::qWaitForWindowExposed(window_.get())) {
+    window_->activateWindow();
+    if (!QTest::qWaitForWindowExposed(window_.get()) || !QTest::qWaitForWindowActive(window_.get())) {
         qFatal("the window was not shown");
     }
     return *window_;
@@ -137,6 +140,33 @@ void WindowDriver::ScanIn(const QString& file, const char* modeMenu, const char*
     ClickFile(file);
     Trigger(modeMenu);
     Click(button);
+}
+
+QImage WindowDriver::Picture(const char* pane) { return Find<lathwork::app::PreviewPane>(pane)->Picture(); }
+
+void WindowDriver::MoveOver(int x, int y) { QTest::mouseMove(Find<QWidget>("bmpdisplay"), QPoint(x, y)); }
+
+void WindowDriver::PickAt(int x, int y)
+{
+    MoveOver(x, y);
+    QTest::mouseClick(Find<QWidget>("bmpdisplay"), Qt::LeftButton, {}, QPoint(x, y));
+}
+
+void WindowDriver::Type(const char* box, const QString& text)
+{
+    auto* control = Find<QLineEdit>(box);
+    control->setFocus();
+    control->selectAll();
+    if (text.isEmpty()) {
+        QTest::keyClick(control, Qt::Key_Backspace);
+    } else {
+        QTest::keyClicks(control, text);
+    }
+}
+
+void WindowDriver::LeaveBox(const char* box)
+{
+    Find<QLineEdit>(box)->clearFocus();
 }
 
 QString WindowDriver::Status() { return Find<QPlainTextEdit>("textactions")->toPlainText(); }

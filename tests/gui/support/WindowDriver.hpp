@@ -62,6 +62,15 @@ public:
     // Choose a file, switch to a mode and press SCAN.
     void ScanIn(const QString& file, const char* modeMenu, const char* button);
 
+    // The picture a pane (bmpdisplay, bmpholder) holds, in picture coordinates.
+    QImage Picture(const char* pane);
+    // Pointer movement over the preview, and a click there (the pick).
+    void MoveOver(int x, int y);
+    void PickAt(int x, int y);
+    // Types text into a box as a user would (replacing what it holds), and leaves it.
+    void Type(const char* box, const QString& text);
+    void LeaveBox(const char* box);
+
     QString Status();
     QString Caption(const char* button);
     bool Enabled(const char* control);
