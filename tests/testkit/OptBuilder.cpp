@@ -358,13 +358,13 @@ ModelSpec GenerateLargeModel(int textureCount, std::uint32_t seed)
     while (made < textureCount) {
         char name[9];
         std::snprintf(name, sizeof name, "TEX%05d", made % 100000);
-        TextureSpec t = MakeTexture(name, 64, 64, made % 2 == 0 ? -1 : made % 16);
+        TextureSpec t = MakeTexture(name, 96, 96, made % 2 == 0 ? -1 : made % 16);
         if (made % 64 == 63 && made + 1 < textureCount) {
             // Every 64th leaf is an animatable set of two textures.
             SetSpec set;
             set.members.push_back(t);
             std::snprintf(name, sizeof name, "TEX%05d", (made + 1) % 100000);
-            set.members.push_back(MakeTexture(name, 64, 64, (made + 1) % 16));
+            set.members.push_back(MakeTexture(name, 96, 96, (made + 1) % 16));
             part.leaves.push_back(set);
             made += 2;
         } else {

@@ -122,8 +122,9 @@ std::int32_t GetLong(const Bytes& bytes, std::size_t offset);
 void SetLong(Bytes& bytes, std::size_t offset, std::int32_t value);
 float GetSingle(const Bytes& bytes, std::size_t offset);
 
-// A large model for benchmarks: textureCount 64 x 64 textures in parts of 8, half owning their
-// palette, the rest sharing one of 16, with a few texture sets. About 12.5 kB per texture.
+// A large model for benchmarks: textureCount 96 x 96 textures in parts of 8, half owning their
+// palette, the rest sharing one of 16, with a few texture sets. About 13.4 kB per texture, so
+// 2,000 textures make about 27 MB.
 ModelSpec GenerateLargeModel(int textureCount, std::uint32_t seed = 1);
 
 } // namespace lathwork::testkit
