@@ -8,7 +8,13 @@ namespace lathwork::app {
 
 NumberBox::NumberBox(QScrollBar* bar, QLineEdit* box, QObject* parent) : QObject(parent), bar_(bar), box_(box)
 {
-    connect(bar_, &QScrollBar::valueChanged, box_, [this](int value) { box_->setText(QString::number(value)); });
+    connect(bar_, &QScrollBar::valueChanged, box_, [this](int value) {
+        // Setting the same text again while the user types would swallow the next keystroke.
+        const QString text = QString::number(value);
+        if (box_->text() != text) {
+            box_->setText(text);
+        }
+    });
     connect(box_, &QLineEdit::textChanged, this, &NumberBox::BoxChanged);
     box_->installEventFilter(this);
 }

@@ -4,6 +4,8 @@
 #include "app/PreviewPane.hpp"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -144,12 +146,25 @@ void WindowDriver::ScanIn(const QString& file, const char* modeMenu, const char*
 
 QImage WindowDriver::Picture(const char* pane) { return Find<lathwork::app::PreviewPane>(pane)->Picture(); }
 
-void WindowDriver::MoveOver(int x, int y) { QTest::mouseMove(Find<QWidget>("bmpdisplay"), QPoint(x, y)); }
+void WindowDriver::MoveOver(int x, int y)
+{
+    // Sent directly: QTest takes the point (0, 0) for "the middle of the widget".
+    QWidget* pane = Find<QWidget>("bmpdisplay");
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, y), pane->mapToGlobal(QPointF(x, y)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(pane, &move);
+}
 
 void WindowDriver::PickAt(int x, int y)
 {
     MoveOver(x, y);
-    QTest::mouseClick(Find<QWidget>("bmpdisplay"), Qt::LeftButton, {}, QPoint(x, y));
+    ClickPreview();
+}
+
+void WindowDriver::ClickPreview()
+{
+    QWidget* pane = Find<QWidget>("bmpdisplay");
+    QTest::mouseClick(pane, Qt::LeftButton, {}, QPoint(1, 1));
 }
 
 void WindowDriver::Type(const char* box, const QString& text)

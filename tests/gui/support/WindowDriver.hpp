@@ -67,6 +67,7 @@ public:
     // Pointer movement over the preview, and a click there (the pick).
     void MoveOver(int x, int y);
     void PickAt(int x, int y);
+    void ClickPreview();
     // Types text into a box as a user would (replacing what it holds), and leaves it.
     void Type(const char* box, const QString& text);
     void LeaveBox(const char* box);
