@@ -61,7 +61,7 @@ void DrawStars(QPainter& p)
         seed = seed * 1664525u + 1013904223u;
         const int y = static_cast<int>(seed >> 24);
         // Keep the texts, the lanes, the scale and the legend clear.
-        if ((y < 40 && x > 20 && x < 236) || (y > 86 && y < 164) || (y > 170 && y < 214 && x < 150)) {
+        if ((y < 40 && x > 20 && x < 236) || (y > 86 && y < 164) || (y > 170 && y < 232 && x < 150)) {
             continue;
         }
         const int level = 90 + static_cast<int>((seed >> 8) % 120);

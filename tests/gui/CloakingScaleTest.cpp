@@ -268,10 +268,14 @@ void CloakingScaleTest::noBranchNodeShowsNever()
     ModelSpec spec;
     spec.tops.push_back(TopSpec{.children = {OtherChildSpec{}}});
     const auto model = Build(spec);
-    high->setText(QStringLiteral("5")); // left over from an earlier file
-    ScanModel(model);
+    ScanModel(model); // the box already reads "never": the ship still shows
     QCOMPARE(high->text(), QStringLiteral("never"));
     QVERIFY(!Ship("highshippic")->isHidden());
+    QCOMPARE(Ship("highshippic")->x(), 232);
+    high->setText(QStringLiteral("1"));
+    QCOMPARE(Ship("highshippic")->x(), 116);
+    scale->Scan(FilePath());
+    QCOMPARE(high->text(), QStringLiteral("never"));
     QCOMPARE(Ship("highshippic")->x(), 232);
     scale->Write(FilePath());
     QCOMPARE(ReadFile(file), model.bytes);
