@@ -181,10 +181,25 @@ void LathworkWindow::BuildClientArea()
     BuildCloakingFrame(client);
     BuildTransparencyFrame(client); // built last: frontmost at start
 
+    // A short guide in the free corner above the preview.
+    auto* guide = MakeLabel(client, "guidetext",
+                            QStringLiteral("1.  Choose an OPT file.\n2.  Choose a mode (Modify menu or toolbar).\n"
+                                           "3.  Press SCAN, select, press BEGIN."),
+                            QRect(456, 22, 263, 60));
+    guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    guide->setStyleSheet(QStringLiteral("color: #404858;"));
+
     texdisplayed_ = Make<QLabel>(client, "texdisplayed", QRect(456, 120, 256, 22), kEntryFont, true);
+    // The pane's border sits just outside its 256 x 256 pixels.
+    auto* paneBorder = Make<QFrame>(client, "bmpborder", QRect(455, 143, 258, 258));
+    paneBorder->setFrameShape(QFrame::Box);
+    paneBorder->setStyleSheet(QStringLiteral("color: #7a8090;"));
     texdisplayed_->setText(QStringLiteral("v1.8"));
     bmpdisplay_ = Make<PreviewPane>(client, "bmpdisplay", QRect(456, 144, 256, 256));
     bmpdisplay_->setFrameShape(QFrame::NoFrame);
+    QPalette pane = bmpdisplay_->palette();
+    pane.setColor(QPalette::Window, QColor(48, 52, 60));
+    bmpdisplay_->setPalette(pane);
     bmpdisplay_->SetPicture(lathwork::app::StartupPicture());
     bmpholder_ = Make<PreviewPane>(client, "bmpholder", QRect(456, 144, 256, 256));
     bmpholder_->hide();
@@ -225,14 +240,16 @@ void LathworkWindow::BuildColourControls(QGroupBox* frame, const QString& prefix
     mode.entire->setChecked(true);
     mode.custom = Make<QRadioButton>(frame, name("custompickon").constData(), QRect(274, 22, 104, 20));
     mode.custom->setText(QStringLiteral("Custom select"));
-    mode.red = MakeList(frame, name("redtintbox").constData(), QRect(172, 46, 40, 108), false);
-    mode.green = MakeList(frame, name("greentintbox").constData(), QRect(214, 46, 40, 108), false);
-    mode.blue = MakeList(frame, name("bluetintbox").constData(), QRect(256, 46, 40, 108), false);
-    mode.swatch = MakeSwatch(frame, name("tintdisplay").constData(), QRect(304, 46, 72, 48), mode.swatchColour);
-    mode.swatchText = MakeBox(frame, name("tinttext").constData(), QString(), QRect(304, 98, 72, 22), kUiFont);
+    mode.red = MakeList(frame, name("redtintbox").constData(), QRect(172, 46, 37, 108), false);
+    mode.green = MakeList(frame, name("greentintbox").constData(), QRect(210, 46, 37, 108), false);
+    mode.blue = MakeList(frame, name("bluetintbox").constData(), QRect(248, 46, 37, 108), false);
+    mode.swatch = MakeSwatch(frame, name("tintdisplay").constData(), QRect(291, 46, 86, 48), mode.swatchColour);
+    mode.swatchText = MakeBox(frame, name("tinttext").constData(), QString(), QRect(291, 98, 86, 22), kUiFont);
     mode.swatchText->setReadOnly(true);
+    mode.swatchText->setTextMargins(0, 0, 0, 0);
+    mode.swatchText->setAlignment(Qt::AlignCenter);
     mode.remove = MakeButton(frame, name("removecolor").constData(), QStringLiteral("Remove selected"),
-                             QRect(172, 158, 124, 24));
+                             QRect(172, 158, 113, 24));
     mode.remove->setEnabled(false);
     mode.tolerance = MakeBar(frame, name("colortolerancebar").constData(), QRect(172, 208, 158, 20), 0, 255, 32);
     mode.toleranceBox = MakeBox(frame, name("colortolerancebox").constData(), QStringLiteral("32"), QRect(334, 206, 42, 24));
