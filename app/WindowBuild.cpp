@@ -349,6 +349,13 @@ void LathworkWindow::Connect()
     ConnectColourMode(*trans_);
 
     connect(optfile_, &QListWidget::itemClicked, this, [this] { ApplyReset(true); });
+    // Moving to another file with the keyboard is a choice of file too: nothing scanned from
+    // one file may be applied to another.
+    connect(optfile_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0) {
+            ApplyReset(true);
+        }
+    });
     connect(optdirectory_, &lathwork::app::FolderList::pathChanged, this, &LathworkWindow::FolderChanged);
     connect(optdirectory_, &lathwork::app::FolderList::folderRefused, this, [this](const QString& problem) {
         lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Error, QStringLiteral("Lathwork"), problem});

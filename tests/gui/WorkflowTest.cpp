@@ -292,6 +292,23 @@ private slots:
         QCOMPARE(d.Rows("animtexturesetlist"), (QStringList{"Tex Set 1", "Tex Set 2"}));
     }
 
+    void keyboardMoveToAnotherFileResetsToo()
+    {
+        WindowDriver d;
+        d.WriteOpt("A.OPT", models::Mixed());
+        d.WriteOpt("B.OPT", models::Mixed());
+        d.Open();
+        d.ScanIn("A.OPT", "illuminationmenu", "illumbutbegin");
+        QCOMPARE(d.Caption("illumbutbegin"), QStringLiteral("BEGIN"));
+        auto* files = d.Find<QListWidget>("optfile");
+        files->setFocus();
+        QTest::keyClick(files, Qt::Key_Down);
+        QCOMPARE(d.SelectedRows("optfile"), QStringList{"B.OPT"});
+        QCOMPARE(d.Caption("illumbutbegin"), QStringLiteral("SCAN"));
+        QVERIFY(d.Enabled("illumbutbegin"));
+        QVERIFY(d.Rows("illumtexturelist").isEmpty());
+    }
+
     void fileClickInCloakingKeepsThePictureAndDisablesTheBoxes()
     {
         WindowDriver d;
