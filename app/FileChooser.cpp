@@ -1,7 +1,5 @@
 #include "app/FileChooser.hpp"
 
-#include "opt/OptError.hpp"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -24,48 +22,48 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent)
             addItem(text, volume.rootPath());
         }
     }
-    connect(this, &QComboBox::activated, this, [this](int index) { emit driveChanged(itemData(index).toString()); });
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) {
+            emit driveChanged(itemData(index).toString());
+        }
+    });
 }
 
 QString DriveList::Drive() const { return currentData().toString(); }
 
 void DriveList::ShowDriveOf(const QString& path)
 {
+    const QSignalBlocker quiet(this);
     const QString root = QStorageInfo(path).rootPath();
     int index = findData(root);
     if (index < 0 && !root.isEmpty()) {
         addItem(root, root);
         index = count() - 1;
     }
-    const QSignalBlocker quiet(this);
     setCurrentIndex(index);
 }
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent)
 {
-    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        try {
-            SetPath(item->data(kPathRole).toString());
-        } catch (const OptError& error) {
-            emit folderRefused(QString::fromStdString(error.what()));
-        }
-    });
+    connect(this, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { SetPath(item->data(kPathRole).toString()); });
 }
 
-void FolderList::SetPath(const QString& folder)
+bool FolderList::SetPath(const QString& folder)
 {
     const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     if (clean == path_) {
-        return;
+        return true;
     }
     const QFileInfo info(clean);
-    QDir dir(clean);
-    if (!info.isDir() || !info.isReadable() || !info.isExecutable() || !dir.exists()) {
-        throw OptError("The folder " + QDir::toNativeSeparators(clean).toStdString() + " cannot be opened.");
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
+        emit folderRefused(QStringLiteral("The folder %1 cannot be opened.").arg(QDir::toNativeSeparators(clean)));
+        return false;
     }
     path_ = clean;
     Fill();
     emit pathChanged(path_);
+    return true;
 }
 
 void FolderList::Fill()

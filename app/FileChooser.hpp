@@ -19,7 +19,7 @@ public:
     void ShowDriveOf(const QString& path);
 
 signals:
-    // The user chose another drive.
+    // Another drive was chosen.
     void driveChanged(const QString& rootPath);
 };
 
@@ -31,9 +31,10 @@ class FolderList : public QListWidget {
 public:
     explicit FolderList(QWidget* parent = nullptr);
     QString Path() const { return path_; }
-    // Moves to folder. A folder that cannot be read throws lathwork::OptError and leaves the
-    // list where it was; moving to the current folder changes nothing.
-    void SetPath(const QString& folder);
+    // Moves to folder and returns true. A folder that cannot be read is reported through
+    // folderRefused and leaves the list where it was; moving to the current folder changes
+    // nothing.
+    bool SetPath(const QString& folder);
 
 signals:
     void pathChanged(const QString& path);

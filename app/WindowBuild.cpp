@@ -221,12 +221,8 @@ void LathworkWindow::BuildChooser(QWidget* client)
     optfile_->setSelectionMode(QAbstractItemView::SingleSelection);
 
     // Both lists start in the process's current directory.
-    QString start = QDir::currentPath();
-    try {
-        optdirectory_->SetPath(start);
-    } catch (const std::exception&) {
-        start = QDir::homePath();
-        optdirectory_->SetPath(start);
+    if (!optdirectory_->SetPath(QDir::currentPath())) {
+        optdirectory_->SetPath(QDir::homePath());
     }
     optfile_->SetPath(optdirectory_->Path());
     optdrive_->ShowDriveOf(optdirectory_->Path());

@@ -176,19 +176,16 @@ void LathworkWindow::ApplyReset(bool arm)
 
 void LathworkWindow::FolderChanged(const QString& path)
 {
+    optdrive_->ShowDriveOf(path);
     optfile_->SetPath(path);
     ApplyReset(false);
 }
 
 void LathworkWindow::DriveChanged(const QString& root)
 {
-    try {
-        optdirectory_->SetPath(root);
-    } catch (const std::exception& error) {
-        // The drive cannot be read: keep the previous drive and folder.
+    if (!optdirectory_->SetPath(root)) {
+        // The drive cannot be read (already reported): keep the previous drive and folder.
         optdrive_->ShowDriveOf(optdirectory_->Path());
-        lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Error, QStringLiteral("Lathwork"),
-                                          QString::fromStdString(error.what())});
         return;
     }
     ApplyReset(false);

@@ -3,6 +3,8 @@
 #include "support/WindowDriver.hpp"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -349,6 +351,31 @@ private slots:
         QVERIFY(d.messages.isEmpty());
         d.OpenFolder(d.Folder()); // and back up
         QCOMPARE(d.Rows("optfile"), QStringList{"SHIP.OPT"});
+    }
+
+    void driveChangeMovesToItsRootAndDisarms()
+    {
+        WindowDriver d;
+        d.WriteOpt("SHIP.OPT", models::Mixed());
+        d.Open();
+        d.ClickFile("SHIP.OPT");
+        auto* drives = d.Find<QComboBox>("optdrive");
+        int other = -1;
+        for (int i = 0; i < drives->count(); ++i) {
+            const QString root = drives->itemData(i).toString();
+            if (i != drives->currentIndex() && QFileInfo(root).isReadable()) {
+                other = i;
+            }
+        }
+        if (other < 0) {
+            QSKIP("this machine has a single drive");
+        }
+        drives->setCurrentIndex(other);
+        QCOMPARE(d.Find<QObject>("optdirectory")->property("path").toString(),
+                 QDir::cleanPath(drives->itemData(other).toString()));
+        QVERIFY(!d.Enabled("illumbutbegin"));
+        QVERIFY(!d.Enabled("extracttexmenu"));
+        QVERIFY(d.messages.isEmpty());
     }
 
     void unreadableFolderIsReportedAndThePreviousKept()
