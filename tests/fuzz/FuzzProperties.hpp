@@ -6,6 +6,7 @@
 #include "opt/OptImage.hpp"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,38 @@ std::vector<TextureRecord> ReadAllTextures(const OptImage& image);
 // Aborts (a finding) unless before and after hold the same textures.
 void RequireSameTextures(const std::vector<TextureRecord>& before, const OptImage& after);
 
-// Reads small numbers off the front of the input.
+// Reports a broken property and aborts, so that libFuzzer keeps the input.
+[[noreturn]] void Fail(const std::string& what);
+
+// Runs every reader on the image; each may throw OptError, nothing else may go wrong.
+void ReadEverything(const OptImage& image);
+
+// Reads small numbers off the front of the input; past its end every read gives 0.
 class InputReader {
 public:
     InputReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint8_t Byte() { return used_ < size_ ? data_[used_++] : 0; }
     int Int(int lo, int hi) { return lo + Byte() % (hi - lo + 1); }
     bool Bool() { return (Byte() & 1) != 0; }
+    // One in n (true when the next byte is a multiple of n).
+    bool OneIn(int n) { return Byte() % n == 0; }
+    std::uint32_t U32()
+    {
+        std::uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) {
+            v |= static_cast<std::uint32_t>(Byte()) << (8 * i);
+        }
+        return v;
+    }
+    float Single()
+    {
+        const std::uint32_t bits = U32();
+        float f = 0;
+        std::memcpy(&f, &bits, 4);
+        return f;
+    }
+    template <typename T>
+    const T& Pick(const std::vector<T>& from) { return from[Byte() % from.size()]; }
     std::vector<std::uint8_t> Rest() const { return {data_ + used_, data_ + size_}; }
     std::size_t Left() const { return size_ - used_; }
 

@@ -1,0 +1,68 @@
+// Each rewrite on arbitrary bytes, with a request read from the first bytes of the input and
+// the model from the rest. A rewrite either throws OptError or returns an image that every
+// reader can walk without a crash. The two storages of OptImage must agree byte for byte.
+
+#include "FuzzOperations.hpp"
+#include "FuzzProperties.hpp"
+
+#include "opt/Layout.hpp"
+#include "opt/OptError.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+using namespace lathwork;
+using namespace lathwork::fuzz;
+
+namespace {
+
+// The request occupies this many bytes at the front of every input (short inputs are padded).
+constexpr std::size_t kRequestBytes = 32;
+
+// The error message, or nullopt when the rewrite returned.
+std::optional<std::string> Run(OptImage& image, const Operation& op)
+{
+    try {
+        Apply(image, op);
+        return std::nullopt;
+    } catch (const OptError& error) {
+        return std::string(error.what());
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::size_t split = std::min(size, kRequestBytes);
+    InputReader request(data, split);
+    const std::vector<std::uint8_t> bytes(data + split, data + size);
+
+    const Operation op = DeriveOperation(request, ReadChoices(OptImage(bytes)));
+    OptImage image(bytes, OptImage::Storage::Split);
+    OptImage reference(bytes, OptImage::Storage::Contiguous);
+    const auto error = Run(image, op);
+    const auto referenceError = Run(reference, op);
+    if (error != referenceError) {
+        Fail("the two storages disagree: \"" + error.value_or("success") + "\" against \"" +
+             referenceError.value_or("success") + "\"");
+    }
+    if (error) {
+        return 0;
+    }
+    const auto result = image.Bytes();
+    const auto expected = reference.Bytes();
+    if (!std::equal(result.begin(), result.end(), expected.begin(), expected.end())) {
+        Fail("the two storages give different bytes");
+    }
+    const bool grows = op.kind != RewriteKind::Animate && op.kind != RewriteKind::Cloak;
+    if (grows && image.ReadLong(layout::kBodyLength) != image.Size() - 8) {
+        Fail("BodyLength is not the new length - 8");
+    }
+    if (!grows && image.Size() != static_cast<std::int32_t>(bytes.size())) {
+        Fail("an in-place rewrite changed the file's length");
+    }
+    ReadEverything(image);
+    return 0;
+}
