@@ -20,6 +20,9 @@ using lathwork::app::NativePath;
 
 namespace {
 
+// What every rewrite says when it is done.
+const QString kComplete = QStringLiteral("Complete!  See readme for troubleshooting info ;-)");
+
 std::vector<lathwork::TextureName> SelectedNames(const QListWidget* list)
 {
     std::vector<lathwork::TextureName> names;
@@ -67,7 +70,7 @@ void LathworkWindow::RewriteIllumination()
                               [&](lathwork::OptImage& image) { lathwork::RunIllumination(image, request); });
     });
     if (done) {
-        SetStatus(QStringLiteral("Complete!  See readme for troubleshooting info ;-)"));
+        SetStatus(kComplete);
         lathwork::app::Beep();
     }
 }
@@ -86,7 +89,7 @@ void LathworkWindow::RewriteTransparency()
     if (done) {
         // The list shows the file as it now is: changed textures are no longer offered.
         ScanTextures(*trans_);
-        SetStatus(QStringLiteral("Complete!  See readme for troubleshooting info ;-)"));
+        SetStatus(kComplete);
         lathwork::app::Beep();
     }
 }
@@ -109,7 +112,7 @@ void LathworkWindow::RewriteAnimation()
     if (done) {
         ScanTextureSets();
         animtexturelist_->clear();
-        SetStatus(QStringLiteral("Complete!  See readme for troubleshooting info ;-)"));
+        SetStatus(kComplete);
         lathwork::app::Beep();
     }
 }
@@ -121,7 +124,7 @@ void LathworkWindow::RewriteCloaking()
         return;
     }
     if (Guarded([&] { cloak_->Write(OptPath()); })) {
-        SetStatus(QStringLiteral("Complete!  See readme for troubleshooting info ;-)"));
+        SetStatus(kComplete);
         lathwork::app::Beep();
     }
 }
