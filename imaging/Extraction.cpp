@@ -124,6 +124,7 @@ std::vector<fs::path> ExtractTextures(const fs::path& optPath, const std::functi
     }
 
     std::vector<fs::path> written;
+    ImageBudget budget(image);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const std::string fileName = ExtractedBitmapName(optName, names[i]);
         if (fileName == "." || fileName == ".." || fileName.find('/') != std::string::npos) {
@@ -136,6 +137,7 @@ std::vector<fs::path> ExtractTextures(const fs::path& optPath, const std::functi
             if (!texture) {
                 continue; // a layout this tool does not read
             }
+            budget.Spend(*texture);
             bytes = WriteTextureBitmap(*texture);
         } catch (const OptError& error) {
             throw OptError("Cannot write " + DisplayPath(target) + ": " + error.what());

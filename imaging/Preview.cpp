@@ -10,11 +10,13 @@ std::optional<PreviewPicture> PreviewTexture(const OptImage& image, const Textur
     const std::int32_t g = ReadPointerBase(image);
     // Every node of the name is read in turn; the last readable one is the one that stays.
     std::optional<TextureImage> shown;
+    ImageBudget budget(image);
     VisitTextures(image, g, [&](std::int32_t node) {
         if (ReadTextureName(image, node) != name) {
             return;
         }
         if (auto texture = ReadTextureImage(image, g, node)) {
+            budget.Spend(*texture);
             shown = std::move(texture);
         }
     });

@@ -85,4 +85,16 @@ std::optional<TextureImage> ReadTextureImage(const OptImage& image, std::int32_t
     return texture;
 }
 
+// Every texture of a model read a few times, palette rows included, stays far below this.
+ImageBudget::ImageBudget(const OptImage& image) : left_(64 * static_cast<std::int64_t>(image.Size()) + (1 << 20)) {}
+
+void ImageBudget::Spend(const TextureImage& texture)
+{
+    left_ -= static_cast<std::int64_t>(texture.pixels.size() + texture.paletteRow.size());
+    if (left_ < 0) {
+        throw OptError("The file is damaged: its nodes lead to the same texture data over and over "
+                       "(far more image bytes than the file holds).");
+    }
+}
+
 } // namespace lathwork

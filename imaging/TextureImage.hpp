@@ -29,4 +29,18 @@ void VisitTextures(const OptImage& image, std::int32_t globalOffset,
 std::optional<TextureImage> ReadTextureImage(const OptImage& image, std::int32_t globalOffset,
                                              std::int32_t node);
 
+// A limit on the image bytes one operation reads, proportional to the file's size. A model
+// reads each texture a few times at most; a damaged one whose leaves all lead to one large
+// texture would have it copied (and its bitmap written) over and over, far beyond what the
+// walk's own bound allows for.
+class ImageBudget {
+public:
+    explicit ImageBudget(const OptImage& image);
+    // Spends the pixel and palette bytes of one texture read; throws OptError when exhausted.
+    void Spend(const TextureImage& texture);
+
+private:
+    std::int64_t left_;
+};
+
 } // namespace lathwork

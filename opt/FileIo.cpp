@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,6 +78,31 @@ fs::path FolderOf(const fs::path& path)
 {
     const fs::path parent = path.parent_path();
     return parent.empty() ? fs::path(".") : parent;
+}
+
+constexpr std::string_view kTemporaryMark = ".lathwork-";
+constexpr std::size_t kTemporaryUnique = 6; // the XXXXXX mkstemp fills in
+
+// The name of the temporary file a save of target writes first: ".NAME.lathwork-XXXXXX".
+std::string TemporaryPattern(const fs::path& target)
+{
+    return "." + target.filename().string() + std::string(kTemporaryMark) + std::string(kTemporaryUnique, 'X');
+}
+
+// A save that was killed (power cut, SIGKILL) leaves its temporary file behind; the original
+// is intact then, and the next save of the same file removes what is left. Only regular files
+// named exactly like our own temporaries are touched.
+void RemoveStaleTemporaries(const fs::path& target)
+{
+    const std::string prefix = "." + target.filename().string() + std::string(kTemporaryMark);
+    std::error_code ec;
+    for (fs::directory_iterator it(FolderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == prefix.size() + kTemporaryUnique && name.starts_with(prefix) &&
+            it->symlink_status(ec).type() == fs::file_type::regular) {
+            ::unlink(it->path().c_str());
+        }
+    }
 }
 
 } // namespace
@@ -157,7 +183,7 @@ void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std
         throw OptError("Cannot open " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
     }
 
-    std::string pattern = (FolderOf(target) / ("." + target.filename().string() + ".lathwork-XXXXXX")).string();
+    std::string pattern = (FolderOf(target) / TemporaryPattern(target)).string();
     Descriptor fd(::mkstemp(pattern.data()));
     if (fd.get() < 0) {
         throw OptError("Cannot create a temporary file beside " + DisplayPath(path) + ": " +
@@ -186,6 +212,7 @@ void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std
     if (folder.get() >= 0) {
         ::fsync(folder.get());
     }
+    RemoveStaleTemporaries(target);
 }
 
 void WriteNewFile(const fs::path& path, std::span<const std::uint8_t> bytes)

@@ -20,7 +20,9 @@ void CheckReplaceable(const std::filesystem::path& path);
 // or the new contents: a temporary file in the same folder is written, flushed to disk and
 // renamed over the original, keeping the original's permission bits. A symbolic link is
 // replaced at its target and stays a link. On failure the original is untouched and the
-// temporary file is removed.
+// temporary file is removed. A process killed while saving leaves its temporary file
+// (".NAME.lathwork-XXXXXX") beside the intact original; the next successful save of NAME
+// removes such leftovers.
 void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 // The same with the new contents given as consecutive parts.
 void ReplaceFile(const std::filesystem::path& path,

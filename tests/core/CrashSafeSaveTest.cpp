@@ -1,0 +1,195 @@
+// A rewrite killed at any moment leaves the model either as it was or completely rewritten,
+// and a save that cannot finish leaves it byte for byte as it was.
+
+#include "modify/RewriteFile.hpp"
+#include "modify/Rewrites.hpp"
+#include "opt/FileIo.hpp"
+#include "opt/OptError.hpp"
+#include "testkit/ReliabilityFixtures.hpp"
+#include "testkit/TestFiles.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace lathwork {
+namespace {
+
+using namespace testkit;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// "Select all" and BEGIN in Illumination mode: half the textures get a private palette.
+void IlluminateAll(OptImage& image)
+{
+    RunIllumination(image, {ScanIlluminationTextures(image), {}});
+}
+
+Bytes Rewritten(const Bytes& bytes)
+{
+    OptImage image{Bytes(bytes)};
+    IlluminateAll(image);
+    return {image.Bytes().begin(), image.Bytes().end()};
+}
+
+// The child's side of one rewrite: load, change, tell the parent the save begins, save.
+int RewriteInChild(const fs::path& file, int saving)
+{
+    OptImage image = OptImage::Load(file);
+    IlluminateAll(image);
+    const char mark = 's';
+    if (::write(saving, &mark, 1) != 1) {
+        return 3;
+    }
+    image.Save(file);
+    return 0;
+}
+
+struct Pipe {
+    int ends[2] = {-1, -1};
+    Pipe() { EXPECT_EQ(::pipe(ends), 0); }
+    ~Pipe()
+    {
+        ::close(ends[0]);
+        ::close(ends[1]);
+    }
+    // After the fork: a child that ends without its mark then gives end-of-file, not a hang.
+    void CloseWriteEnd()
+    {
+        ::close(ends[1]);
+        ends[1] = -1;
+    }
+    void WaitForMark() const
+    {
+        char mark = 0;
+        while (::read(ends[0], &mark, 1) < 0 && errno == EINTR) {
+        }
+    }
+};
+
+TEST(CrashSafeSave, KillingARewriteAtRandomMomentsLeavesOldOrNewBytes)
+{
+    const Bytes old = Build(GenerateLargeModel(160)).bytes; // about 2 MB
+    const Bytes rewritten = Rewritten(old);
+    ASSERT_GT(rewritten.size(), old.size());
+    TempFolder folder;
+    const fs::path file = folder / "MODEL.OPT";
+
+    // One run to learn how long the whole rewrite and its save take here.
+    WriteFile(file, old);
+    Clock::duration whole{};
+    Clock::duration save{};
+    {
+        Pipe pipe;
+        const auto start = Clock::now();
+        const pid_t child = StartChild([&] { return RewriteInChild(file, pipe.ends[1]); });
+        pipe.CloseWriteEnd();
+        pipe.WaitForMark();
+        const auto saving = Clock::now();
+        const ChildEnd end = WaitChild(child);
+        ASSERT_TRUE(end.exited && end.status == 0);
+        whole = Clock::now() - start;
+        save = Clock::now() - saving;
+        ASSERT_EQ(ReadFile(file), rewritten);
+        EXPECT_TRUE(TemporaryFiles(folder.Path()).empty());
+    }
+
+    // Kills anywhere in the run, and kills aimed at the save itself.
+    std::mt19937 random(20240611);
+    int keptOld = 0;
+    int gotNew = 0;
+    constexpr int kKills = 60;
+    for (int i = 0; i < kKills; ++i) {
+        WriteFile(file, old);
+        Pipe pipe;
+        const bool aimAtSave = i % 2 == 1;
+        const auto span = std::chrono::duration_cast<std::chrono::microseconds>(aimAtSave ? save : whole) * 13 / 10;
+        const auto delay = std::chrono::microseconds(std::uniform_int_distribution<long>(0, span.count())(random));
+        const pid_t child = StartChild([&] { return RewriteInChild(file, pipe.ends[1]); });
+        pipe.CloseWriteEnd();
+        if (aimAtSave) {
+            pipe.WaitForMark();
+        }
+        std::this_thread::sleep_for(delay);
+        ::kill(child, SIGKILL);
+        const ChildEnd end = WaitChild(child);
+        EXPECT_TRUE(end.signal == SIGKILL || (end.exited && end.status == 0));
+
+        const Bytes now = ReadFile(file);
+        SCOPED_TRACE("kill " + std::to_string(i) + " after " + std::to_string(delay.count()) + " us");
+        if (now == old) {
+            ++keptOld;
+        } else {
+            EXPECT_EQ(now, rewritten) << "the file holds neither the old nor the new bytes";
+            ++gotNew;
+        }
+    }
+    EXPECT_EQ(keptOld + gotNew, kKills);
+    RecordProperty("kills_leaving_old_bytes", keptOld);
+    RecordProperty("kills_leaving_new_bytes", gotNew);
+    RecordProperty("temporary_files_left_by_kills", static_cast<int>(TemporaryFiles(folder.Path()).size()));
+    EXPECT_GT(keptOld, 0);
+    EXPECT_GT(gotNew, 0);
+
+    // Killed saves may have left their temporary files; the next save clears them away.
+    WriteFile(file, old);
+    RewriteFile(file, IlluminateAll);
+    EXPECT_EQ(ReadFile(file), rewritten);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"MODEL.OPT"});
+}
+
+TEST(CrashSafeSave, ASuccessfulSaveLeavesNoTemporaryFileAndRemovesOnlyStaleOnesOfItsOwn)
+{
+    TempFolder folder;
+    const fs::path file = folder / "MODEL.OPT";
+    const Bytes old = Build(GenerateLargeModel(4)).bytes;
+    WriteFile(file, old);
+    // Leftovers of killed saves of this file, and files that only look alike.
+    for (const char* name : {".MODEL.OPT.lathwork-a1B2c3", ".MODEL.OPT.lathwork-zzzzzz", ".OTHER.OPT.lathwork-a1B2c3",
+                             ".MODEL.OPT.lathwork-toolong", "MODEL.OPT.lathwork-a1B2c3", ".MODEL.OPT.lathwork-"}) {
+        WriteFile(folder / name, {1, 2, 3});
+    }
+    fs::create_directory(folder / ".MODEL.OPT.lathwork-dir123");
+    fs::create_symlink(file, folder / ".MODEL.OPT.lathwork-link12");
+
+    RewriteFile(file, IlluminateAll);
+    EXPECT_EQ(ReadFile(file), Rewritten(old));
+    EXPECT_EQ(folder.Entries(),
+              (std::vector<std::string>{".MODEL.OPT.lathwork-", ".MODEL.OPT.lathwork-dir123", ".MODEL.OPT.lathwork-link12",
+                                        ".MODEL.OPT.lathwork-toolong", ".OTHER.OPT.lathwork-a1B2c3", "MODEL.OPT",
+                                        "MODEL.OPT.lathwork-a1B2c3"}));
+}
+
+TEST(CrashSafeSave, AFullDiskLeavesTheOriginalByteIdentical)
+{
+    TempFolder folder;
+    const fs::path file = folder / "MODEL.OPT";
+    const Bytes old = Build(GenerateLargeModel(16)).bytes;
+    const Bytes rewritten = Rewritten(old);
+    WriteFile(file, old);
+    // The disk fills up half way through the new contents.
+    const auto limit = static_cast<rlim_t>(old.size() + (rewritten.size() - old.size()) / 2);
+    const ChildEnd end = RunChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit fsize{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &fsize);
+        try {
+            RewriteFile(file, IlluminateAll);
+        } catch (const OptError& error) {
+            return std::string(error.what()).find("File too large") != std::string::npos ? 0 : 2;
+        }
+        return 1;
+    });
+    EXPECT_TRUE(end.exited);
+    EXPECT_EQ(end.status, 0) << "the rewrite must report the full disk";
+    EXPECT_EQ(ReadFile(file), old);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"MODEL.OPT"});
+}
+
+} // namespace
+} // namespace lathwork
