@@ -1,9 +1,8 @@
 #include "modify/Illumination.hpp"
 
 #include "modify/MatchTable.hpp"
-#include "modify/Relocation.hpp"
 #include "modify/Rewrites.hpp"
-#include "modify/TextureSearch.hpp"
+#include "modify/TextureRewrite.hpp"
 #include "opt/Layout.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Pointer.hpp"
@@ -12,29 +11,36 @@ namespace lathwork {
 
 using namespace layout;
 
-bool EnsureOwnPalette(OptImage& image, const TextureLayout& texture)
+bool EnsureOwnPalette(OptImage& image, const TextureLayout& texture, PointerStore& store)
 {
     const std::int32_t g = ReadPointerBase(image);
-    const std::int32_t palette = FileOffsetOf(image.ReadLong(texture.paletteSlot), g);
+    const std::int32_t palette = FileOffsetOf(store.Read(texture.paletteSlot), g);
     const std::vector<std::uint8_t> block = image.ReadBytes(palette, kPaletteBlockBytes);
     if (palette == texture.end) {
         return false;
     }
-    RelocationWalk(image, g, {texture.end, kPaletteBlockBytes});
-    image.WriteLong(texture.paletteSlot, CheckedAdd(texture.end, g));
-    InsertBytes(image, texture.end, block);
+    // The palette slot lies before the insertion point, so pointing it at the copy after the
+    // insertion is the same as before it (and the new value is not relocated).
+    store.Insert({texture.end, kPaletteBlockBytes}, block);
+    store.Write(texture.paletteSlot, CheckedAdd(texture.end, g));
     return true;
 }
 
-bool IlluminateTexture(OptImage& image, std::int32_t node, const ColourChoice& colours)
+bool EnsureOwnPalette(OptImage& image, const TextureLayout& texture)
+{
+    WalkingStore store(image);
+    return EnsureOwnPalette(image, texture, store);
+}
+
+bool IlluminateTexture(OptImage& image, std::int32_t node, const ColourChoice& colours, PointerStore& store)
 {
     const auto texture = ReadTextureLayout(image, node);
     if (!texture) {
         return false;
     }
-    EnsureOwnPalette(image, *texture);
+    EnsureOwnPalette(image, *texture, store);
     const std::int32_t g = ReadPointerBase(image);
-    const std::int32_t block = FileOffsetOf(image.ReadLong(texture->paletteSlot), g);
+    const std::int32_t block = FileOffsetOf(store.Read(texture->paletteSlot), g);
     const std::vector<std::uint8_t> row7 = image.ReadBytes(CheckedAdd(block, kPaletteShownRow), kPaletteRowBytes);
     if (colours.customSelect) {
         const auto table = BuildMatchTable(row7, colours);
@@ -53,20 +59,18 @@ bool IlluminateTexture(OptImage& image, std::int32_t node, const ColourChoice& c
     return true;
 }
 
-RewriteReport RunIllumination(OptImage& image, const IlluminationRequest& request)
+bool IlluminateTexture(OptImage& image, std::int32_t node, const ColourChoice& colours)
+{
+    WalkingStore store(image);
+    return IlluminateTexture(image, node, colours, store);
+}
+
+RewriteReport RunIllumination(OptImage& image, const IlluminationRequest& request, RewriteEngine engine)
 {
     CheckColourChoice(request.colours);
-    RewriteReport report;
-    for (const TextureName& name : request.names) {
-        const int found = ForEachTextureNamed(image, name, [&](std::int32_t node) {
-            if (IlluminateTexture(image, node, request.colours)) {
-                ++report.texturesChanged;
-            }
-        });
-        if (found == 0) {
-            report.notFound.push_back(name);
-        }
-    }
+    const RewriteReport report = RunTextureRewrite(image, request.names, engine, [&](std::int32_t node, PointerStore& store) {
+        return IlluminateTexture(image, node, request.colours, store);
+    });
     image.WriteLong(kBodyLength, CheckedAdd(image.Size(), -8));
     return report;
 }

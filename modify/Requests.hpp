@@ -30,6 +30,7 @@ struct TransparencyRequest {
 struct RewriteReport {
     std::vector<TextureName> notFound; // selected names no texture node carries, in order
     int texturesChanged = 0;           // texture nodes rewritten
+    bool indexed = false;              // one walk served the whole run (see RewriteEngine)
 };
 
 } // namespace lathwork

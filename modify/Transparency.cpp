@@ -4,7 +4,7 @@
 #include "modify/Relocation.hpp"
 #include "modify/Rewrites.hpp"
 #include "modify/TextureLayout.hpp"
-#include "modify/TextureSearch.hpp"
+#include "modify/TextureRewrite.hpp"
 #include "opt/Layout.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Pointer.hpp"
@@ -14,6 +14,17 @@
 namespace lathwork {
 
 using namespace layout;
+
+namespace {
+
+std::array<std::uint8_t, 4> LongBytes(std::int32_t value)
+{
+    const auto v = static_cast<std::uint32_t>(value);
+    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 24)};
+}
+
+} // namespace
 
 std::vector<std::uint8_t> MakeAlphaNode(std::int32_t dataSize, std::int32_t alpha, std::int32_t globalOffset)
 {
@@ -28,7 +39,8 @@ std::vector<std::uint8_t> MakeAlphaNode(std::int32_t dataSize, std::int32_t alph
     return {bytes.begin(), bytes.end()};
 }
 
-bool MakeTextureTransparent(OptImage& image, std::int32_t t, const ColourChoice& colours, int opacity)
+bool MakeTextureTransparent(OptImage& image, std::int32_t t, const ColourChoice& colours, int opacity,
+                            PointerStore& store)
 {
     const auto before = ReadTextureLayout(image, t);
     if (!before || before->childCount != 0) {
@@ -36,17 +48,20 @@ bool MakeTextureTransparent(OptImage& image, std::int32_t t, const ColourChoice&
     }
     const std::int32_t g = ReadPointerBase(image);
     const std::int32_t d = before->dataSize;
-    const std::int32_t palette = FileOffsetOf(image.ReadLong(before->paletteSlot), g);
+    const std::int32_t storedPalette = store.Read(before->paletteSlot);
+    const std::int32_t palette = FileOffsetOf(storedPalette, g);
     const bool ownsPalette = palette == before->end;
     const std::vector<std::uint8_t> block = image.ReadBytes(palette, kPaletteBlockBytes);
 
     // Room for the child pointer at +33. Until the node is completed, the new slot keeps a copy
-    // of the (relocated) palette pointer and ChildTablePtr holds the placeholder.
+    // of the palette pointer as this insertion relocates it, and ChildTablePtr holds the
+    // placeholder. Both fields lie before the insertion point, so they are written after it.
     const std::int32_t childSlot = CheckedAdd(t, kTextureChildren);
-    RelocationWalk(image, g, {childSlot, 4});
+    const Insertion room{childSlot, 4};
+    const std::int32_t copy = RelocatedValue(storedPalette, g, image.Size(), room).value_or(storedPalette);
+    store.Insert(room, LongBytes(copy));
     image.WriteLong(CheckedAdd(t, kNodeCount), 1);
-    image.WriteLong(CheckedAdd(t, kChildTablePtr), kChildPlaceholder);
-    InsertBytes(image, childSlot, image.ReadBytes(childSlot, 4));
+    store.Write(CheckedAdd(t, kChildTablePtr), kChildPlaceholder);
 
     // The palette copy when needed, then the AlphaNode; the node now reads c = 1.
     const std::int32_t end = CheckedAdd(before->end, 4);
@@ -60,18 +75,19 @@ bool MakeTextureTransparent(OptImage& image, std::int32_t t, const ColourChoice&
     }
     const auto alphaNode = MakeAlphaNode(d, alpha, g);
     inserted.insert(inserted.end(), alphaNode.begin(), alphaNode.end());
-    RelocationWalk(image, g, {insertAt, insertSize}, t);
-    InsertBytes(image, insertAt, inserted);
+    store.Insert({insertAt, insertSize}, inserted, t);
 
     const std::int32_t paletteSlot = CheckedAdd(t, kPalettePtr + 4);
-    image.WriteLong(CheckedAdd(t, kChildTablePtr), CheckedAdd(childSlot, g));
-    image.WriteLong(paletteSlot, CheckedAdd(end, g));
-    image.WriteLong(childSlot, CheckedAdd(alpha, g));
+    store.Write(CheckedAdd(t, kChildTablePtr), CheckedAdd(childSlot, g));
+    store.Write(paletteSlot, CheckedAdd(end, g));
+    store.Write(childSlot, CheckedAdd(alpha, g));
+    // The AlphaNode's +20 (already in its bytes) is a pointer the walk reaches from now on.
+    store.Write(CheckedAdd(alpha, kSlot20), CheckedAdd(CheckedAdd(alpha, kAlphaHeaderBytes), g));
 
     // The opacity bytes, found again through the completed node.
     const std::int32_t g2 = ReadPointerBase(image);
-    const std::int32_t b = FileOffsetOf(image.ReadLong(paletteSlot), g2);
-    const std::int32_t opacities = CheckedAdd(FileOffsetOf(image.ReadLong(childSlot), g2), kAlphaHeaderBytes);
+    const std::int32_t b = FileOffsetOf(store.Read(paletteSlot), g2);
+    const std::int32_t opacities = CheckedAdd(FileOffsetOf(store.Read(childSlot), g2), kAlphaHeaderBytes);
     const auto v = static_cast<std::uint8_t>(opacity);
     if (!colours.customSelect) {
         image.Fill(opacities, d, v);
@@ -82,34 +98,33 @@ bool MakeTextureTransparent(OptImage& image, std::int32_t t, const ColourChoice&
     for (const MatchEntry& entry : BuildMatchTable(row7, colours)) {
         matched[static_cast<std::size_t>(entry.index / 2)] = true;
     }
-    const std::vector<std::uint8_t> pixels = image.ReadBytes(CheckedAdd(t, kPixels + 4), d);
-    std::vector<std::uint8_t> alphaBytes = image.ReadBytes(opacities, d);
+    const auto pixels = image.View(CheckedAdd(t, kPixels + 4), d);
+    const auto alphaBytes = image.View(opacities, d);
+    std::vector<std::uint8_t> written(alphaBytes.begin(), alphaBytes.end());
     for (std::size_t p = 0; p < pixels.size(); ++p) {
         if (matched[pixels[p]]) {
-            alphaBytes[p] = v;
+            written[p] = v;
         }
     }
-    image.WriteBytes(opacities, alphaBytes);
+    image.WriteBytes(opacities, written);
     return true;
 }
 
-RewriteReport RunTransparency(OptImage& image, const TransparencyRequest& request)
+bool MakeTextureTransparent(OptImage& image, std::int32_t node, const ColourChoice& colours, int opacity)
+{
+    WalkingStore store(image);
+    return MakeTextureTransparent(image, node, colours, opacity, store);
+}
+
+RewriteReport RunTransparency(OptImage& image, const TransparencyRequest& request, RewriteEngine engine)
 {
     CheckColourChoice(request.colours);
     if (request.opacity < 0 || request.opacity > 255) {
         throw OptError("The opacity must lie from 0 to 255.");
     }
-    RewriteReport report;
-    for (const TextureName& name : request.names) {
-        const int found = ForEachTextureNamed(image, name, [&](std::int32_t node) {
-            if (MakeTextureTransparent(image, node, request.colours, request.opacity)) {
-                ++report.texturesChanged;
-            }
-        });
-        if (found == 0) {
-            report.notFound.push_back(name);
-        }
-    }
+    const RewriteReport report = RunTextureRewrite(image, request.names, engine, [&](std::int32_t node, PointerStore& store) {
+        return MakeTextureTransparent(image, node, request.colours, request.opacity, store);
+    });
     image.WriteLong(kBodyLength, CheckedAdd(image.Size(), -8));
     return report;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modify/PointerStore.hpp"
 #include "modify/Requests.hpp"
 #include "opt/OptImage.hpp"
 
@@ -20,7 +21,9 @@ std::vector<std::uint8_t> MakeAlphaNode(std::int32_t dataSize, std::int32_t alph
 // palette (a private copy of the palette first when it does not stand behind the pixel data),
 // then writes the opacity for every pixel, or for the pixels whose palette entry matches a
 // picked colour. A node whose c is not 0 is left unchanged (returns false). The palette bytes
-// are never changed.
+// are never changed. Pointers are read, written and relocated through store.
+bool MakeTextureTransparent(OptImage& image, std::int32_t node, const ColourChoice& colours, int opacity,
+                            PointerStore& store);
 bool MakeTextureTransparent(OptImage& image, std::int32_t node, const ColourChoice& colours, int opacity);
 
 } // namespace lathwork

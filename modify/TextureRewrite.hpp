@@ -1,0 +1,25 @@
+#pragma once
+
+#include "modify/PointerStore.hpp"
+#include "modify/Requests.hpp"
+#include "modify/Rewrites.hpp"
+#include "opt/OptImage.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace lathwork {
+
+// Changes one texture node through the store; returns whether it was changed.
+using TextureChange = std::function<bool(std::int32_t node, PointerStore& store)>;
+
+// The frame of the illumination and transparency rewrites: for each name in order, every node
+// the search finds with that name, in walk order. Walking searches the tree again for every name
+// and walks it for every insertion. Indexed walks once and keeps the textures and pointers in an
+// index, when PlanIndexedRewrite allows; otherwise it walks like Walking. Both give the same
+// bytes and the same report (apart from report.indexed).
+RewriteReport RunTextureRewrite(OptImage& image, const std::vector<TextureName>& names, RewriteEngine engine,
+                                const TextureChange& change);
+
+} // namespace lathwork
