@@ -3,10 +3,14 @@
 #include "opt/FileIo.hpp"
 #include "opt/OptError.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <string>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace lathwork {
 
@@ -90,15 +94,42 @@ std::uint8_t* OptImage::Run(std::int64_t offset, std::int64_t count) const
     if (backStart_ == back_.size()) {
         back_ = {};
         backStart_ = 0;
+        backReleased_ = 0;
+    } else {
+        ReleaseMovedBack();
     }
     return front_.data() + begin;
+}
+
+void OptImage::ReleaseMovedBack() const
+{
+    // Bytes before backStart_ are never read again. Handing their pages back as the boundary
+    // moves keeps a rewrite that moves the whole file near the size of its result in memory,
+    // instead of holding the loaded file beside it until the end.
+    constexpr std::size_t kStep = std::size_t{1} << 20;
+    if (backStart_ - backReleased_ < kStep) {
+        return;
+    }
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto base = reinterpret_cast<std::uintptr_t>(back_.data());
+    const std::uintptr_t from = (base + backReleased_ + page - 1) / page * page;
+    const std::uintptr_t to = (base + backStart_) / page * page;
+    if (to > from) {
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED); // only advice: failure is harmless
+        backReleased_ = to - base;
+    }
 }
 
 void OptImage::ReserveFront(std::size_t total)
 {
     if (front_.capacity() < total) {
-        front_.reserve(total + total / 4);
+        front_.reserve(std::max(reserve_, total + total / 4));
     }
+}
+
+void OptImage::Reserve(std::int64_t size)
+{
+    reserve_ = static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, kMaxOffset));
 }
 
 std::int32_t OptImage::ReadLong(std::int64_t offset) const
@@ -192,10 +223,14 @@ void OptImage::Insert(std::int64_t offset, std::span<const std::uint8_t> bytes)
     const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
     const auto at = static_cast<std::size_t>(offset);
     if (storage_ == Storage::Split && back_.empty() && at < front_.size()) {
-        // First insertion inside the image: the tail moves to back_, once.
-        back_.assign(front_.begin() + static_cast<std::ptrdiff_t>(at), front_.end());
-        backStart_ = 0;
-        front_.resize(at);
+        // First insertion inside the image: the buffer becomes back_ as it is, and only the
+        // head before the insertion point is copied into a new front_.
+        back_ = std::move(front_);
+        backStart_ = at;
+        backReleased_ = 0;
+        front_ = {};
+        ReserveFront(static_cast<std::size_t>(total));
+        front_.assign(back_.begin(), back_.begin() + static_cast<std::ptrdiff_t>(at));
     }
     ReserveFront(static_cast<std::size_t>(total));
     if (at >= front_.size()) {

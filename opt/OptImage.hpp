@@ -12,10 +12,11 @@ namespace lathwork {
 // little-endian. Offsets are taken as 64-bit so that arithmetic leaving the 32-bit range is
 // caught here instead of wrapping.
 //
-// Storage: the image is front_ followed by the unread part of back_. The first insertion moves
-// the tail behind it into back_ once; later insertions further on only append to front_, so a
-// rewrite that inserts in file order costs one pass over the file instead of one tail move per
-// insertion. An insertion behind the boundary moves only front_'s own tail.
+// Storage: the image is front_ followed by the unread part of back_. The first insertion hands
+// the loaded buffer to back_ and starts front_ afresh with the head; later insertions further
+// on only append to front_, so a rewrite that inserts in file order costs one pass over the
+// file instead of one tail move per insertion. An insertion behind the boundary moves only
+// front_'s own tail.
 class OptImage {
 public:
     // Contiguous keeps every byte in one buffer and moves the whole tail at each insertion: the
@@ -48,6 +49,11 @@ public:
     // Inserts bytes so that the first of them stands at offset; offset may equal Size().
     void Insert(std::int64_t offset, std::span<const std::uint8_t> bytes);
 
+    // Says that insertions may make the image up to size bytes long: room for that is set aside
+    // once, at the first insertion, instead of growing (and copying) the image step by step.
+    // Room that is never written costs address space only.
+    void Reserve(std::int64_t size);
+
     // The whole image as one run of bytes; valid until the next insertion.
     std::span<const std::uint8_t> Bytes() const;
 
@@ -62,10 +68,14 @@ private:
     // so earlier views stay valid.
     std::uint8_t* Run(std::int64_t offset, std::int64_t count) const;
     void ReserveFront(std::size_t total);
+    // Returns the pages of back_ whose bytes have moved to front_ to the system.
+    void ReleaseMovedBack() const;
 
     mutable std::vector<std::uint8_t> front_;
     mutable std::vector<std::uint8_t> back_;
     mutable std::size_t backStart_ = 0;
+    mutable std::size_t backReleased_ = 0; // back_ bytes before this are handed back
+    std::size_t reserve_ = 0;
     Storage storage_ = Storage::Split;
 };
 
