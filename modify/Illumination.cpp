@@ -68,9 +68,10 @@ bool IlluminateTexture(OptImage& image, std::int32_t node, const ColourChoice& c
 RewriteReport RunIllumination(OptImage& image, const IlluminationRequest& request, RewriteEngine engine)
 {
     CheckColourChoice(request.colours);
-    const RewriteReport report = RunTextureRewrite(image, request.names, engine, [&](std::int32_t node, PointerStore& store) {
-        return IlluminateTexture(image, node, request.colours, store);
-    });
+    const RewriteReport report = RunTextureRewrite(
+        image, request.names, engine,
+        [&](std::int32_t node, PointerStore& store) { return IlluminateTexture(image, node, request.colours, store); },
+        [&](std::int32_t node) { return ReadTextureLayout(image, node) ? kPaletteBlockBytes : 0; });
     image.WriteLong(kBodyLength, CheckedAdd(image.Size(), -8));
     return report;
 }

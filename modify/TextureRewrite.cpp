@@ -5,6 +5,7 @@
 #include "modify/TextureSearch.hpp"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace lathwork {
 
@@ -28,7 +29,7 @@ RewriteReport RunWalking(OptImage& image, const std::vector<TextureName>& names,
 }
 
 RewriteReport RunIndexed(OptImage& image, const std::vector<TextureName>& names, const IndexPlan& plan,
-                         const TextureChange& change)
+                         const TextureChange& change, const TextureGrowth& growth)
 {
     // Names never change during a rewrite, so the textures carrying each are known up front;
     // they are found again through the shift map, wherever earlier insertions moved them.
@@ -36,6 +37,16 @@ RewriteReport RunIndexed(OptImage& image, const std::vector<TextureName>& names,
     for (const std::int32_t node : plan.candidates) {
         byName[ReadTextureName(image, node)].push_back(node);
     }
+    std::unordered_set<std::int32_t> selected;
+    std::int64_t size = image.Size();
+    for (const TextureName& name : names) {
+        if (const auto found = byName.find(name); found != byName.end()) {
+            for (const std::int32_t node : found->second) {
+                size += selected.insert(node).second ? growth(node) : 0;
+            }
+        }
+    }
+    image.Reserve(size);
     IndexedStore store(image, plan.globalOffset, plan.slots);
     RewriteReport report;
     report.indexed = true;
@@ -58,11 +69,11 @@ RewriteReport RunIndexed(OptImage& image, const std::vector<TextureName>& names,
 } // namespace
 
 RewriteReport RunTextureRewrite(OptImage& image, const std::vector<TextureName>& names, RewriteEngine engine,
-                                const TextureChange& change)
+                                const TextureChange& change, const TextureGrowth& growth)
 {
     if (engine == RewriteEngine::Indexed && !names.empty()) {
         if (const auto plan = PlanIndexedRewrite(image)) {
-            return RunIndexed(image, names, *plan, change);
+            return RunIndexed(image, names, *plan, change, growth);
         }
     }
     return RunWalking(image, names, change);

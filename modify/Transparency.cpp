@@ -122,9 +122,16 @@ RewriteReport RunTransparency(OptImage& image, const TransparencyRequest& reques
     if (request.opacity < 0 || request.opacity > 255) {
         throw OptError("The opacity must lie from 0 to 255.");
     }
-    const RewriteReport report = RunTextureRewrite(image, request.names, engine, [&](std::int32_t node, PointerStore& store) {
-        return MakeTextureTransparent(image, node, request.colours, request.opacity, store);
-    });
+    auto growth = [&](std::int32_t node) -> std::int64_t {
+        const auto texture = ReadTextureLayout(image, node);
+        return texture && texture->childCount == 0 ? 4 + kPaletteBlockBytes + kAlphaHeaderBytes + texture->dataSize : 0;
+    };
+    const RewriteReport report = RunTextureRewrite(
+        image, request.names, engine,
+        [&](std::int32_t node, PointerStore& store) {
+            return MakeTextureTransparent(image, node, request.colours, request.opacity, store);
+        },
+        growth);
     image.WriteLong(kBodyLength, CheckedAdd(image.Size(), -8));
     return report;
 }

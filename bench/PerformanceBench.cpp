@@ -1,0 +1,299 @@
+// The figures of docs/performance.md. Each operation runs on the generated models of 2,000 and
+// 8,000 textures and is timed beside the baseline it is judged against, measured in the same
+// iterations: the counter "ratio" is the operation's time over the baseline's.
+//
+//   plain copy     read + write of the model through a 4 MiB user-space buffer to a new file in
+//                  the same folder, as dd bs=4M does (no flush to disk)
+//   scan           load + Illumination scan, beside reading the file once
+//   extraction     Extract Textures, beside writing the same bitmap bytes to as many files
+//   rewrites       "Select all" + BEGIN as the window does it (load, rewrite, atomic save with
+//                  flush), beside the plain copy
+//   peak memory    the largest resident size of a child process doing one rewrite, beside the
+//                  limit 2.5 x file size + 50 MB
+
+#include "BenchModels.hpp"
+
+#include "imaging/Extraction.hpp"
+#include "imaging/TextureBitmap.hpp"
+#include "imaging/TextureImage.hpp"
+#include "modify/RewriteFile.hpp"
+#include "modify/Rewrites.hpp"
+#include "opt/FileIo.hpp"
+#include "opt/OptError.hpp"
+#include "opt/Pointer.hpp"
+#include "opt/Scans.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace lathwork;
+namespace fs = std::filesystem;
+
+constexpr const char* kPeakModeVariable = "LATHWORK_PEAK_REWRITE";
+constexpr const char* kPeakFileVariable = "LATHWORK_PEAK_FILE";
+constexpr const char* kPeakResultVariable = "LATHWORK_PEAK_RESULT";
+
+double Seconds(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void Require(bool ok, const std::string& what)
+{
+    if (!ok) {
+        throw std::runtime_error(what + ": " + std::strerror(errno));
+    }
+}
+
+// read + write through user space with a 4 MiB buffer, like dd bs=4M.
+void PlainCopy(const fs::path& from, const fs::path& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    Require(in >= 0, "open " + from.string());
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    Require(out >= 0, "create " + to.string());
+    std::vector<char> buffer(4 << 20);
+    for (;;) {
+        const ::ssize_t n = ::read(in, buffer.data(), buffer.size());
+        Require(n >= 0, "read");
+        if (n == 0) {
+            break;
+        }
+        for (::ssize_t done = 0; done < n;) {
+            const ::ssize_t w = ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
+            Require(w > 0, "write");
+            done += w;
+        }
+    }
+    ::close(in);
+    Require(::close(out) == 0, "close");
+}
+
+void SelectAll(OptImage& image, const std::string& mode)
+{
+    if (mode == "illumination") {
+        RunIllumination(image, {ScanIlluminationTextures(image), {}});
+    } else {
+        RunTransparency(image, {ScanTransparencyTextures(image), {}, 111});
+    }
+}
+
+int Textures(const benchmark::State& state)
+{
+    return static_cast<int>(state.range(0));
+}
+
+void Ratio(benchmark::State& state, double work, double baseline, const char* baselineName)
+{
+    const auto n = static_cast<double>(state.iterations());
+    state.counters[baselineName] = benchmark::Counter(baseline / n * 1e3);
+    state.counters["ratio"] = benchmark::Counter(work / baseline);
+    state.counters["MB"] = benchmark::Counter(static_cast<double>(fs::file_size(bench::ModelFile(Textures(state)))) / 1e6);
+}
+
+void BM_PlainCopy(benchmark::State& state)
+{
+    const fs::path& model = bench::ModelFile(Textures(state));
+    const fs::path copy = model.parent_path() / "PLAINCOPY.OPT";
+    for (auto _ : state) {
+        state.SetIterationTime(Seconds([&] { PlainCopy(model, copy); }));
+    }
+    fs::remove(copy);
+}
+
+void BM_Scan(benchmark::State& state)
+{
+    const fs::path& model = bench::ModelFile(Textures(state));
+    double scan = 0;
+    double read = 0;
+    std::size_t listed = 0;
+    for (auto _ : state) {
+        read += Seconds([&] { benchmark::DoNotOptimize(ReadWholeFile(model)); });
+        const double t = Seconds([&] { listed = ScanIlluminationTextures(OptImage::Load(model)).size(); });
+        scan += t;
+        state.SetIterationTime(t);
+    }
+    Ratio(state, scan, read, "read_ms");
+    state.counters["listed"] = static_cast<double>(listed);
+}
+
+void BM_Extraction(benchmark::State& state)
+{
+    const fs::path& model = bench::ModelFile(Textures(state));
+    // The same bitmap bytes, prepared once, written to as many files in the same folder.
+    const OptImage image = OptImage::Load(model);
+    const std::int32_t g = ReadPointerBase(image);
+    std::vector<std::vector<std::uint8_t>> bitmaps;
+    VisitTextures(image, g, [&](std::int32_t node) {
+        if (const auto texture = ReadTextureImage(image, g, node)) {
+            bitmaps.push_back(WriteTextureBitmap(*texture));
+        }
+    });
+    const fs::path plain = model.parent_path() / "plain-bitmaps";
+    fs::create_directories(plain);
+    double extract = 0;
+    double write = 0;
+    for (auto _ : state) {
+        write += Seconds([&] {
+            for (std::size_t i = 0; i < bitmaps.size(); ++i) {
+                WriteNewFile(plain / ("B" + std::to_string(i) + ".BMP"), bitmaps[i]);
+            }
+        });
+        std::vector<fs::path> written;
+        const double t = Seconds([&] { written = ExtractTextures(model); });
+        extract += t;
+        state.SetIterationTime(t);
+        for (const fs::path& path : written) {
+            fs::remove(path);
+        }
+    }
+    fs::remove_all(plain);
+    Ratio(state, extract, write, "write_ms");
+    state.counters["bitmaps"] = static_cast<double>(bitmaps.size());
+}
+
+void SelectAllBeside(benchmark::State& state, const std::string& mode)
+{
+    const fs::path& model = bench::ModelFile(Textures(state));
+    const fs::path work = model.parent_path() / "WORK.OPT";
+    const fs::path copy = model.parent_path() / "PLAINCOPY.OPT";
+    double rewrite = 0;
+    double plain = 0;
+    for (auto _ : state) {
+        fs::copy_file(model, work, fs::copy_options::overwrite_existing);
+        plain += Seconds([&] { PlainCopy(model, copy); });
+        const double t = Seconds([&] { RewriteFile(work, [&](OptImage& image) { SelectAll(image, mode); }); });
+        rewrite += t;
+        state.SetIterationTime(t);
+    }
+    state.counters["out_MB"] = static_cast<double>(fs::file_size(work)) / 1e6;
+    fs::remove(work);
+    fs::remove(copy);
+    Ratio(state, rewrite, plain, "copy_ms");
+}
+
+void BM_IlluminationSelectAll(benchmark::State& state)
+{
+    SelectAllBeside(state, "illumination");
+}
+
+void BM_TransparencySelectAll(benchmark::State& state)
+{
+    SelectAllBeside(state, "transparency");
+}
+
+// One rewrite in a fresh child process of this program (see kPeakChild below), which reports its
+// largest resident size. (The rusage of a spawned child can carry the parent's high-water mark
+// over from before exec, so the child reads its own.)
+void PeakMemory(benchmark::State& state, const std::string& mode)
+{
+    const fs::path& model = bench::ModelFile(Textures(state));
+    const fs::path work = model.parent_path() / "PEAK.OPT";
+    const fs::path result = model.parent_path() / "PEAK.TXT";
+    long peakKb = 0;
+    for (auto _ : state) {
+        fs::copy_file(model, work, fs::copy_options::overwrite_existing);
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            env.emplace_back(*e);
+        }
+        env.push_back(std::string(kPeakModeVariable) + "=" + mode);
+        env.push_back(std::string(kPeakFileVariable) + "=" + work.string());
+        env.push_back(std::string(kPeakResultVariable) + "=" + result.string());
+        std::vector<char*> envp;
+        for (std::string& e : env) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        std::string self = fs::read_symlink("/proc/self/exe").string();
+        char* argv[] = {self.data(), nullptr};
+        ::pid_t pid = 0;
+        Require(::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()) == 0, "spawn");
+        int status = 0;
+        Require(::waitpid(pid, &status, 0) == pid, "wait");
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the rewrite in the child process failed");
+            break;
+        }
+        std::ifstream(result) >> peakKb;
+    }
+    fs::remove(result);
+    const double fileMb = static_cast<double>(fs::file_size(model)) / 1e6;
+    fs::remove(work);
+    state.counters["peak_MB"] = static_cast<double>(peakKb) * 1024 / 1e6;
+    state.counters["file_MB"] = fileMb;
+    state.counters["limit_MB"] = 2.5 * fileMb + 50;
+    state.counters["peak_per_file"] = static_cast<double>(peakKb) * 1024 / 1e6 / fileMb;
+}
+
+void BM_IlluminationPeakMemory(benchmark::State& state)
+{
+    PeakMemory(state, "illumination");
+}
+
+void BM_TransparencyPeakMemory(benchmark::State& state)
+{
+    PeakMemory(state, "transparency");
+}
+
+// The largest resident size of this process since it started, in kB (VmHWM).
+long PeakResidentKb()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+// When this program is started by PeakMemory, it does the one rewrite before main, writes its
+// peak resident size and ends.
+[[maybe_unused]] const bool kPeakChild = [] {
+    const char* mode = std::getenv(kPeakModeVariable);
+    const char* file = std::getenv(kPeakFileVariable);
+    const char* result = std::getenv(kPeakResultVariable);
+    if (mode == nullptr || file == nullptr || result == nullptr) {
+        return false;
+    }
+    try {
+        RewriteFile(file, [&](OptImage& image) { SelectAll(image, mode); });
+    } catch (const OptError&) {
+        std::_Exit(1);
+    }
+    std::ofstream(result) << PeakResidentKb() << "\n";
+    std::_Exit(0);
+}();
+
+void Sizes(benchmark::internal::Benchmark* b)
+{
+    b->Arg(2000)->Arg(8000)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_PlainCopy)->Apply(Sizes)->Iterations(5);
+BENCHMARK(BM_Scan)->Apply(Sizes)->Iterations(5);
+BENCHMARK(BM_Extraction)->Apply(Sizes)->Iterations(2);
+BENCHMARK(BM_IlluminationSelectAll)->Apply(Sizes)->Iterations(3);
+BENCHMARK(BM_TransparencySelectAll)->Apply(Sizes)->Iterations(3);
+BENCHMARK(BM_IlluminationPeakMemory)->Apply(Sizes)->Iterations(1);
+BENCHMARK(BM_TransparencyPeakMemory)->Apply(Sizes)->Iterations(1);
+
+} // namespace
