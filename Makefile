@@ -32,7 +32,7 @@ check: deps
 	cmake -S . -B $(BUILD)-check -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLATHWORK_SANITIZE=address,undefined -DLATHWORK_BENCH=OFF
 	cmake --build $(BUILD)-check -j $(JOBS)
 	cd $(BUILD)-check && QT_QPA_PLATFORM=offscreen \
-	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:check_initialization_order=1:strict_init_order=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)

@@ -114,7 +114,9 @@ std::string DisplayPath(const fs::path& path)
 
 std::vector<std::uint8_t> ReadWholeFile(const fs::path& path)
 {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a pipe named like an OPT must give an error, not wait for a writer. It does
+    // not change how a regular file is read.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         throw OptError("Cannot open " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
     }
@@ -217,9 +219,14 @@ void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std
 
 void WriteNewFile(const fs::path& path, std::span<const std::uint8_t> bytes)
 {
-    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
+    // A pipe or a device that took the name is refused without waiting for a reader.
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666));
     if (fd.get() < 0) {
         throw OptError("Cannot create " + DisplayPath(path) + ": " + SystemReason(errno) + ".");
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        throw OptError("Cannot create " + DisplayPath(path) + ": something that is not a file has that name.");
     }
     WriteAll(fd.get(), bytes, path);
     if (::close(fd.release()) != 0) {

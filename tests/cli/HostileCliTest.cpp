@@ -33,11 +33,12 @@ const std::vector<std::vector<std::string>>& EveryCommand()
     return commands;
 }
 
-// Runs a command on file: FILE follows the command's name (and the list's kind).
-CommandResult RunOn(const std::vector<std::string>& command, const fs::path& file)
+// Runs a command on file: FILE follows the command's name (and the list's kind). The words of
+// args come first (a program that runs the tool).
+CommandResult RunOn(const std::vector<std::string>& command, const fs::path& file, std::vector<std::string> args = {})
 {
     const auto afterName = command.begin() + (command[0] == "list" ? 2 : 1);
-    std::vector<std::string> args = {LATHWORK_CLI};
+    args.push_back(LATHWORK_CLI);
     args.insert(args.end(), command.begin(), afterName);
     args.push_back(file.string());
     args.insert(args.end(), afterName, command.end());
@@ -185,6 +186,21 @@ TEST(HostileCli, ADanglingLinkIsAnErrorAndCreatesNothing)
     for (const auto& command : EveryCommand()) {
         SCOPED_TRACE(Joined(command));
         ExpectOneLineError(RunOn(command, link));
+        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"SHIP.OPT"});
+    }
+}
+
+TEST(HostileCli, APipeNamedLikeAnOptIsRefusedAtOnce)
+{
+    TempFolder folder;
+    const fs::path pipe = folder / "SHIP.OPT";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    for (const auto& command : EveryCommand()) {
+        SCOPED_TRACE(Joined(command));
+        // Under a time limit: a command that waits for a writer would hang the test.
+        const CommandResult result = RunOn(command, pipe, {"/usr/bin/timeout", "20"});
+        ExpectOneLineError(result);
+        EXPECT_NE(result.status, 124) << "the command waited on the pipe";
         EXPECT_EQ(folder.Entries(), std::vector<std::string>{"SHIP.OPT"});
     }
 }
