@@ -205,6 +205,49 @@ TEST(HostileCli, APipeNamedLikeAnOptIsRefusedAtOnce)
     }
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define LATHWORK_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LATHWORK_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+TEST(HostileCli, MemoryRunningOutDuringARewriteChangesNothing)
+{
+#ifdef LATHWORK_ADDRESS_SANITIZER
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#else
+    // A model of about 2 MB, its rewrite needing several times that; the tool started with less
+    // and less address space, from enough down to too little to even start.
+    const Bytes old = Build(GenerateLargeModel(160)).bytes;
+    const Bytes rewritten = Expected({"illuminate", "--all"}, old);
+    int refused = 0;
+    int saved = 0;
+    for (int megabytes = 64; megabytes >= 4; megabytes -= megabytes > 16 ? 16 : 1) {
+        SCOPED_TRACE(std::to_string(megabytes) + " MB of address space");
+        TempFolder folder;
+        const fs::path file = folder / "MODEL.OPT";
+        WriteFile(file, old);
+        const CommandResult result =
+            RunOn({"illuminate", "--all"}, file, {"/usr/bin/prlimit", "--as=" + std::to_string(megabytes << 20)});
+        if (result.status == 0) {
+            EXPECT_EQ(ReadFile(file), rewritten);
+            ++saved;
+        } else {
+            EXPECT_EQ(ReadFile(file), old);
+            ++refused;
+        }
+        if (result.status == 1) {
+            ExpectOneLineError(result);
+        }
+        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"MODEL.OPT"});
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(saved, 0);
+#endif
+}
+
 TEST(HostileCli, ExtractingThroughALinkWritesBesideTheLinkOnly)
 {
     TempFolder linkFolder;

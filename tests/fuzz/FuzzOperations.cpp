@@ -91,15 +91,15 @@ Operation DeriveOperation(InputReader& in, const Choices& choices)
     return op;
 }
 
-void Apply(OptImage& image, const Operation& op)
+void Apply(OptImage& image, const Operation& op, RewriteEngine engine)
 {
     switch (op.kind) {
     case RewriteKind::IlluminateEntire:
     case RewriteKind::IlluminateCustom:
-        RunIllumination(image, IlluminationRequest{op.names, op.colours});
+        RunIllumination(image, IlluminationRequest{op.names, op.colours}, engine);
         break;
     case RewriteKind::Transparency:
-        RunTransparency(image, TransparencyRequest{op.names, op.colours, op.opacity});
+        RunTransparency(image, TransparencyRequest{op.names, op.colours, op.opacity}, engine);
         break;
     case RewriteKind::Animate:
         AnimateTextureSets(image, op.rows);

@@ -4,6 +4,7 @@
 
 #include "FuzzProperties.hpp"
 #include "modify/Requests.hpp"
+#include "modify/Rewrites.hpp"
 #include "opt/OptImage.hpp"
 
 #include <optional>
@@ -38,7 +39,8 @@ Choices ReadChoices(const OptImage& image);
 // in their ranges; any Single for the distances.
 Operation DeriveOperation(InputReader& in, const Choices& choices);
 
-// Runs the rewrite on the image; throws OptError as the rewrite does.
-void Apply(OptImage& image, const Operation& operation);
+// Runs the rewrite on the image; throws OptError as the rewrite does. The engine matters to
+// illumination and transparency only.
+void Apply(OptImage& image, const Operation& operation, RewriteEngine engine = RewriteEngine::Indexed);
 
 } // namespace lathwork::fuzz

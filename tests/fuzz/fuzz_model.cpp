@@ -223,6 +223,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
+    OptImage walked(built.bytes);
+    try {
+        Apply(walked, op, RewriteEngine::Walking);
+    } catch (const OptError& error) {
+        Fail(std::string("the walking rewrite fails where the indexed one succeeds: ") + error.what());
+    }
+    if (!std::ranges::equal(walked.Bytes(), image.Bytes())) {
+        Fail("the indexed and the walking rewrite give different bytes");
+    }
     RequireSameTextures(textures, image);
     RequireReadable(image);
     WalkFacts after = ReadWalkFacts(image);

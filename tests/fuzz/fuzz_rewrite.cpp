@@ -1,6 +1,7 @@
 // Each rewrite on arbitrary bytes, with a request read from the first bytes of the input and
 // the model from the rest. A rewrite either throws OptError or returns an image that every
-// reader can walk without a crash. The two storages of OptImage must agree byte for byte.
+// reader can walk without a crash. The two storages of OptImage must agree byte for byte, and
+// so must the indexed rewrites with the ones that walk the tree for every step.
 
 #include "FuzzOperations.hpp"
 #include "FuzzProperties.hpp"
@@ -21,10 +22,10 @@ namespace {
 constexpr std::size_t kRequestBytes = 32;
 
 // The error message, or nullopt when the rewrite returned.
-std::optional<std::string> Run(OptImage& image, const Operation& op)
+std::optional<std::string> Run(OptImage& image, const Operation& op, RewriteEngine engine = RewriteEngine::Indexed)
 {
     try {
-        Apply(image, op);
+        Apply(image, op, engine);
         return std::nullopt;
     } catch (const OptError& error) {
         return std::string(error.what());
@@ -49,12 +50,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              referenceError.value_or("success") + "\"");
     }
     if (error) {
+        // The walking rewrite must refuse the file too.
+        OptImage walked(bytes);
+        if (!Run(walked, op, RewriteEngine::Walking)) {
+            Fail("the indexed rewrite fails (\"" + *error + "\") where the walking one succeeds");
+        }
         return 0;
     }
     const auto result = image.Bytes();
     const auto expected = reference.Bytes();
     if (!std::equal(result.begin(), result.end(), expected.begin(), expected.end())) {
         Fail("the two storages give different bytes");
+    }
+    OptImage walked(bytes);
+    if (const auto walkError = Run(walked, op, RewriteEngine::Walking)) {
+        Fail("the walking rewrite fails (\"" + *walkError + "\") where the indexed one succeeds");
+    }
+    if (!std::ranges::equal(walked.Bytes(), result)) {
+        Fail("the indexed and the walking rewrite give different bytes");
     }
     const bool grows = op.kind != RewriteKind::Animate && op.kind != RewriteKind::Cloak;
     if (grows && image.ReadLong(layout::kBodyLength) != image.Size() - 8) {
