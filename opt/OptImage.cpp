@@ -2,15 +2,13 @@
 
 #include "opt/FileIo.hpp"
 #include "opt/OptError.hpp"
+#include "opt/PageAdvice.hpp"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <string>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace lathwork {
 
@@ -106,17 +104,11 @@ void OptImage::ReleaseMovedBack() const
     // Bytes before backStart_ are never read again. Handing their pages back as the boundary
     // moves keeps a rewrite that moves the whole file near the size of its result in memory,
     // instead of holding the loaded file beside it until the end.
-    constexpr std::size_t kStep = std::size_t{1} << 20;
-    if (backStart_ - backReleased_ < kStep) {
-        return;
-    }
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto base = reinterpret_cast<std::uintptr_t>(back_.data());
-    const std::uintptr_t from = (base + backReleased_ + page - 1) / page * page;
-    const std::uintptr_t to = (base + backStart_) / page * page;
-    if (to > from) {
-        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED); // only advice: failure is harmless
-        backReleased_ = to - base;
+    // (A page cut by a step's end stays: one in 512 at most.)
+    constexpr std::size_t kStep = std::size_t{2} << 20;
+    if (backStart_ - backReleased_ >= kStep) {
+        ReleasePages(back_.data() + backReleased_, backStart_ - backReleased_);
+        backReleased_ = backStart_;
     }
 }
 
@@ -124,6 +116,7 @@ void OptImage::ReserveFront(std::size_t total)
 {
     if (front_.capacity() < total) {
         front_.reserve(std::max(reserve_, total + total / 4));
+        AdviseLargePages(front_.data() + front_.size(), front_.capacity() - front_.size());
     }
 }
 
