@@ -7,7 +7,8 @@
 //   scan           load + Illumination scan, beside reading the file once
 //   extraction     Extract Textures, beside writing the same bitmap bytes to as many files
 //   rewrites       "Select all" + BEGIN as the window does it (load, rewrite, atomic save with
-//                  flush), beside the plain copy
+//                  flush), beside the plain copy ("ratio") and beside the plain copy followed by
+//                  a flush of the copy to disk ("ratio_flushed"), the durability the save gives
 //   peak memory    the largest resident size of a child process doing one rewrite, beside the
 //                  limit 2.5 x file size + 50 MB
 
@@ -62,8 +63,9 @@ void Require(bool ok, const std::string& what)
     }
 }
 
-// read + write through user space with a 4 MiB buffer, like dd bs=4M.
-void PlainCopy(const fs::path& from, const fs::path& to)
+// read + write through user space with a 4 MiB buffer, like dd bs=4M; with flush, the copy is
+// then flushed to disk, like dd conv=fsync.
+void PlainCopy(const fs::path& from, const fs::path& to, bool flush = false)
 {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     Require(in >= 0, "open " + from.string());
@@ -83,6 +85,7 @@ void PlainCopy(const fs::path& from, const fs::path& to)
         }
     }
     ::close(in);
+    Require(!flush || ::fsync(out) == 0, "fsync");
     Require(::close(out) == 0, "close");
 }
 
@@ -176,9 +179,11 @@ void SelectAllBeside(benchmark::State& state, const std::string& mode)
     const fs::path copy = model.parent_path() / "PLAINCOPY.OPT";
     double rewrite = 0;
     double plain = 0;
+    double flushed = 0;
     for (auto _ : state) {
         fs::copy_file(model, work, fs::copy_options::overwrite_existing);
         plain += Seconds([&] { PlainCopy(model, copy); });
+        flushed += Seconds([&] { PlainCopy(model, copy, true); });
         const double t = Seconds([&] { RewriteFile(work, [&](OptImage& image) { SelectAll(image, mode); }); });
         rewrite += t;
         state.SetIterationTime(t);
@@ -187,6 +192,8 @@ void SelectAllBeside(benchmark::State& state, const std::string& mode)
     fs::remove(work);
     fs::remove(copy);
     Ratio(state, rewrite, plain, "copy_ms");
+    state.counters["copy_flushed_ms"] = flushed / static_cast<double>(state.iterations()) * 1e3;
+    state.counters["ratio_flushed"] = rewrite / flushed;
 }
 
 void BM_IlluminationSelectAll(benchmark::State& state)

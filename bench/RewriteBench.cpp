@@ -1,60 +1,55 @@
-// "Select all" + BEGIN in Illumination and Transparency mode on the large model, beside a plain
-// copy of the same file. Each run starts from a fresh copy of the model.
+// "Select all" + BEGIN in Illumination and Transparency mode on the image in memory (no file
+// reading or writing), with the indexed engine and with the plain walking one, whose cost grows
+// with textures x pointers. The whole operation with its file work is in PerformanceBench.cpp.
 
 #include "BenchModels.hpp"
 
-#include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/FileIo.hpp"
 #include "opt/Scans.hpp"
 
 #include <benchmark/benchmark.h>
 
-#include <functional>
-
 namespace {
 
 using namespace lathwork;
-namespace fs = std::filesystem;
 
-fs::path WorkCopy(const fs::path& model)
+void InMemory(benchmark::State& state, RewriteEngine engine, bool transparency)
 {
-    const fs::path work = model.parent_path() / ("WORK-" + model.filename().string());
-    fs::copy_file(model, work, fs::copy_options::overwrite_existing);
-    return work;
-}
-
-void RunOnFreshCopies(benchmark::State& state, const std::function<void(OptImage&)>& change)
-{
-    const fs::path& model = bench::ModelFile(static_cast<int>(state.range(0)));
+    const auto bytes = ReadWholeFile(bench::ModelFile(static_cast<int>(state.range(0))));
+    bool indexed = false;
     for (auto _ : state) {
         state.PauseTiming();
-        const fs::path work = WorkCopy(model);
+        OptImage image{std::vector<std::uint8_t>(bytes)};
         state.ResumeTiming();
-        RewriteFile(work, change);
+        indexed = transparency ? RunTransparency(image, {ScanTransparencyTextures(image), {}, 111}, engine).indexed
+                               : RunIllumination(image, {ScanIlluminationTextures(image), {}}, engine).indexed;
     }
-    state.counters["MB"] = static_cast<double>(fs::file_size(model)) / 1e6;
+    state.counters["indexed"] = indexed ? 1 : 0;
 }
 
-// Read the file and write the same bytes back through the same atomic save.
-void BM_CopyFile(benchmark::State& state)
+void BM_IlluminationInMemory(benchmark::State& state)
 {
-    RunOnFreshCopies(state, [](OptImage&) {});
+    InMemory(state, RewriteEngine::Indexed, false);
 }
-BENCHMARK(BM_CopyFile)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_IlluminationInMemory)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void BM_IlluminateAll(benchmark::State& state)
+void BM_TransparencyInMemory(benchmark::State& state)
 {
-    RunOnFreshCopies(state, [](OptImage& image) { RunIllumination(image, {ScanIlluminationTextures(image), {}}); });
+    InMemory(state, RewriteEngine::Indexed, true);
 }
-BENCHMARK(BM_IlluminateAll)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_TransparencyInMemory)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void BM_TransparencyAll(benchmark::State& state)
+void BM_IlluminationWalkingInMemory(benchmark::State& state)
 {
-    RunOnFreshCopies(state, [](OptImage& image) {
-        RunTransparency(image, {ScanTransparencyTextures(image), {}, 111});
-    });
+    InMemory(state, RewriteEngine::Walking, false);
 }
-BENCHMARK(BM_TransparencyAll)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_IlluminationWalkingInMemory)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_TransparencyWalkingInMemory(benchmark::State& state)
+{
+    InMemory(state, RewriteEngine::Walking, true);
+}
+BENCHMARK(BM_TransparencyWalkingInMemory)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
