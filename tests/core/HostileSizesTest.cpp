@@ -6,6 +6,7 @@
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
 #include "testkit/ReliabilityFixtures.hpp"
+#include "testkit/RewriteFixtures.hpp"
 #include "testkit/TestFiles.hpp"
 
 #include <gtest/gtest.h>
@@ -213,6 +214,41 @@ TEST(HostileSizes, OffsetArithmeticPastThirtyTwoBitsIsAnError)
     SetLong(bytes, 8, -0x100);
     OptImage high{Bytes(bytes)};
     ExpectCleanError(size, [&] { ScanTextureSets(high); });
+}
+
+TEST(HostileSizes, PointersNearTheTopOfTheRangeGiveACleanErrorOrAValidModel)
+{
+    // A texture sharing the palette at the end of the file, with stored pointers reaching up
+    // to 2^31 - 1: growing the file may leave no room. Each engine refuses cleanly or leaves
+    // every pointer designating what it designated.
+    for (const std::int32_t room : {0, 4, 8192, 8192 + 4 + 24 + 16, 1 << 16}) {
+        ModelSpec spec = SimpleModel({MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB", 4, 4)});
+        spec.palettes = {MakePalette(3)};
+        spec.globalOffset = 0;
+        const auto length = static_cast<std::int32_t>(Build(spec).bytes.size());
+        spec.globalOffset = std::numeric_limits<std::int32_t>::max() - length - room;
+        const Bytes bytes = Build(spec).bytes;
+        const WalkFacts before = ReadWalkFacts(bytes);
+        for (const RewriteEngine engine : {RewriteEngine::Indexed, RewriteEngine::Walking}) {
+            for (const bool transparency : {false, true}) {
+                SCOPED_TRACE("room " + std::to_string(room) + (transparency ? ", transparency" : ", illumination") +
+                             (engine == RewriteEngine::Indexed ? ", indexed" : ", walking"));
+                OptImage image{Bytes(bytes)};
+                const std::vector<TextureName> names = {Name8("TexA"), Name8("TexB")};
+                try {
+                    if (transparency) {
+                        RunTransparency(image, {names, {}, 111}, engine);
+                    } else {
+                        RunIllumination(image, {names, {}}, engine);
+                    }
+                } catch (const OptError& error) {
+                    EXPECT_NE(std::string(error.what()).find("32-bit range"), std::string::npos) << error.what();
+                    continue;
+                }
+                EXPECT_EQ(CompareStructure(before, ReadWalkFacts(image)), "");
+            }
+        }
+    }
 }
 
 } // namespace

@@ -226,11 +226,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OptImage walked(built.bytes);
     try {
         Apply(walked, op, RewriteEngine::Walking);
+        if (!std::ranges::equal(walked.Bytes(), image.Bytes())) {
+            Fail("the indexed and the walking rewrite give different bytes");
+        }
     } catch (const OptError& error) {
-        Fail(std::string("the walking rewrite fails where the indexed one succeeds: ") + error.what());
-    }
-    if (!std::ranges::equal(walked.Bytes(), image.Bytes())) {
-        Fail("the indexed and the walking rewrite give different bytes");
+        // Walking relocates a slot that is overwritten afterwards (the copy of the palette
+        // pointer in a new child slot), and may refuse a value there that leaves 32 bits; the
+        // index only moves the values that stay. Both are safe; the result is checked below.
+        if (!LeavesThirtyTwoBits(error)) {
+            Fail(std::string("the walking rewrite fails where the indexed one succeeds: ") + error.what());
+        }
     }
     RequireSameTextures(textures, image);
     RequireReadable(image);

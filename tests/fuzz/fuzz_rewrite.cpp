@@ -64,9 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     OptImage walked(bytes);
     if (const auto walkError = Run(walked, op, RewriteEngine::Walking)) {
-        Fail("the walking rewrite fails (\"" + *walkError + "\") where the indexed one succeeds");
-    }
-    if (!std::ranges::equal(walked.Bytes(), result)) {
+        // Walking may refuse a value leaving 32 bits in a slot it overwrites afterwards.
+        if (walkError->find("32-bit range") == std::string::npos) {
+            Fail("the walking rewrite fails (\"" + *walkError + "\") where the indexed one succeeds");
+        }
+    } else if (!std::ranges::equal(walked.Bytes(), result)) {
         Fail("the indexed and the walking rewrite give different bytes");
     }
     const bool grows = op.kind != RewriteKind::Animate && op.kind != RewriteKind::Cloak;
