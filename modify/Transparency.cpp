@@ -26,17 +26,15 @@ std::array<std::uint8_t, 4> LongBytes(std::int32_t value)
 
 } // namespace
 
-std::vector<std::uint8_t> MakeAlphaNode(std::int32_t dataSize, std::int32_t alpha, std::int32_t globalOffset)
+void AppendAlphaNode(std::vector<std::uint8_t>& out, std::int32_t dataSize, std::int32_t alpha, std::int32_t globalOffset)
 {
-    OptImage node(std::vector<std::uint8_t>(static_cast<std::size_t>(CheckedAdd(kAlphaHeaderBytes, dataSize)), 255));
-    node.WriteLong(kNodeHead, 0);
-    node.WriteLong(kNodeType, kTypeAlpha);
-    node.WriteLong(kNodeCount, 0);
-    node.WriteLong(kChildTablePtr, 0);
-    node.WriteLong(kAlphaDataSize, dataSize);
-    node.WriteLong(kSlot20, CheckedAdd(CheckedAdd(alpha, kAlphaHeaderBytes), globalOffset)); // the opacity bytes
-    const auto bytes = node.Bytes();
-    return {bytes.begin(), bytes.end()};
+    const std::int32_t opacities = CheckedAdd(CheckedAdd(alpha, kAlphaHeaderBytes), globalOffset);
+    const std::array<std::int32_t, 6> header = {0, kTypeAlpha, 0, 0, dataSize, opacities}; // +0 .. +20
+    for (const std::int32_t field : header) {
+        const auto bytes = LongBytes(field);
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    }
+    out.resize(out.size() + static_cast<std::size_t>(dataSize), 255);
 }
 
 bool MakeTextureTransparent(OptImage& image, std::int32_t t, const ColourChoice& colours, int opacity,
@@ -70,11 +68,11 @@ bool MakeTextureTransparent(OptImage& image, std::int32_t t, const ColourChoice&
     const std::int32_t insertSize = ownsPalette ? alphaSize : CheckedAdd(kPaletteBlockBytes, alphaSize);
     const std::int32_t insertAt = ownsPalette ? alpha : end;
     std::vector<std::uint8_t> inserted;
+    inserted.reserve(static_cast<std::size_t>(insertSize));
     if (!ownsPalette) {
-        inserted = block;
+        inserted.assign(block.begin(), block.end());
     }
-    const auto alphaNode = MakeAlphaNode(d, alpha, g);
-    inserted.insert(inserted.end(), alphaNode.begin(), alphaNode.end());
+    AppendAlphaNode(inserted, d, alpha, g);
     store.Insert({insertAt, insertSize}, inserted, t);
 
     const std::int32_t paletteSlot = CheckedAdd(t, kPalettePtr + 4);

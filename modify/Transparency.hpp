@@ -13,9 +13,10 @@ namespace lathwork {
 // target lies before the file, so relocation leaves it alone.
 inline constexpr std::int32_t kChildPlaceholder = -1234;
 
-// The AlphaNode for a texture of dataSize pixel bytes that will stand at offset alpha: the
-// 24-byte header and dataSize opacity bytes of 255.
-std::vector<std::uint8_t> MakeAlphaNode(std::int32_t dataSize, std::int32_t alpha, std::int32_t globalOffset);
+// Appends the AlphaNode for a texture of dataSize pixel bytes that will stand at offset alpha:
+// the 24-byte header and dataSize opacity bytes of 255.
+void AppendAlphaNode(std::vector<std::uint8_t>& out, std::int32_t dataSize, std::int32_t alpha,
+                     std::int32_t globalOffset);
 
 // Gives the texture node at offset node (c = 0) a child pointer and an AlphaNode behind its
 // palette (a private copy of the palette first when it does not stand behind the pixel data),
