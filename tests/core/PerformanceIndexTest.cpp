@@ -131,12 +131,12 @@ TEST(IndexedStore, MovedValueLeavingThirtyTwoBitsFailsAsRelocationWould)
 // Two textures sharing a palette and one reached from two parts: one index is enough.
 BuiltModel SharedModel()
 {
-    ModelSpec spec;
-    spec.palettes = {MakePalette(5)};
+    ModelSpec shape;
+    shape.palettes = {MakePalette(5)};
     GroupSpec group;
     group.branch.parts = {PartSpec{{MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB")}}, PartSpec{{MakeTexture("TexC", 4, 4, 0)}}};
-    spec.tops = {TopSpec{{group}}};
-    return Build(spec);
+    shape.tops = {TopSpec{{group}}};
+    return Build(shape);
 }
 
 TEST(IndexPlan, AcceptsSharedPalettesAndANodeReachedTwice)

@@ -284,19 +284,19 @@ bool KeepsModelIndexable(Mutation mutation)
 
 RandomModel MakeRandomModel(std::mt19937& rng, Mutation mutation, bool oddShapes)
 {
-    ModelSpec spec;
+    ModelSpec shape;
     const std::int32_t offsets[] = {0, 0x1000, 0x00A00000, -2000, 77};
-    spec.globalOffset = offsets[Pick(rng, 0, 4)];
+    shape.globalOffset = offsets[Pick(rng, 0, 4)];
     const int palettes = Pick(rng, 0, 3);
     for (int p = 0; p < palettes; ++p) {
-        spec.palettes.push_back(MakePalette(static_cast<std::uint32_t>(rng())));
+        shape.palettes.push_back(MakePalette(static_cast<std::uint32_t>(rng())));
     }
     Generator gen{rng, oddShapes, palettes};
     const int tops = Pick(rng, 1, 3);
     for (int i = 0; i < tops; ++i) {
-        spec.tops.push_back(gen.Top());
+        shape.tops.push_back(gen.Top());
     }
-    BuiltModel m = Build(spec);
+    BuiltModel m = Build(shape);
     RandomModel out;
     out.mutated = Mutate(rng, m, mutation);
     out.bytes = std::move(m.bytes);
