@@ -89,18 +89,19 @@ std::uint8_t* OptImage::Run(std::int64_t offset, std::int64_t count) const
     const auto from = back_.begin() + static_cast<std::ptrdiff_t>(backStart_);
     front_.insert(front_.end(), from, from + static_cast<std::ptrdiff_t>(move));
     backStart_ += move;
+    return front_.data() + begin;
+}
+
+void OptImage::ReleaseMovedBack()
+{
+    // Only here, at an insertion, where every earlier view is void anyway: a read may still be
+    // looking at back_ bytes that a later read moved over.
     if (backStart_ == back_.size()) {
         back_ = {};
         backStart_ = 0;
         backReleased_ = 0;
-    } else {
-        ReleaseMovedBack();
+        return;
     }
-    return front_.data() + begin;
-}
-
-void OptImage::ReleaseMovedBack() const
-{
     // Bytes before backStart_ are never read again. Handing their pages back as the boundary
     // moves keeps a rewrite that moves the whole file near the size of its result in memory,
     // instead of holding the loaded file beside it until the end.
@@ -214,6 +215,7 @@ void OptImage::Insert(std::int64_t offset, std::span<const std::uint8_t> bytes)
     const std::int32_t total = CheckedAdd(Size(), static_cast<std::int64_t>(bytes.size()));
     // The new bytes may be a view of this image: copy them before anything moves.
     const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
+    ReleaseMovedBack();
     const auto at = static_cast<std::size_t>(offset);
     if (storage_ == Storage::Split && back_.empty() && at < front_.size()) {
         // First insertion inside the image: the buffer becomes back_ as it is, and only the
@@ -232,6 +234,7 @@ void OptImage::Insert(std::int64_t offset, std::span<const std::uint8_t> bytes)
     } else {
         front_.insert(front_.begin() + static_cast<std::ptrdiff_t>(at), copy.begin(), copy.end());
     }
+    ReleaseMovedBack();
 }
 
 void OptImage::Save(const std::filesystem::path& path) const

@@ -69,7 +69,7 @@ private:
     std::uint8_t* Run(std::int64_t offset, std::int64_t count) const;
     void ReserveFront(std::size_t total);
     // Returns the pages of back_ whose bytes have moved to front_ to the system.
-    void ReleaseMovedBack() const;
+    void ReleaseMovedBack();
 
     mutable std::vector<std::uint8_t> front_;
     mutable std::vector<std::uint8_t> back_;

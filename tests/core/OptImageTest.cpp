@@ -200,3 +200,26 @@ TEST(OptImage, SaveWritesBothPartsOfTheSplitStorage)
 
 } // namespace
 } // namespace lathwork
+
+namespace lathwork {
+namespace {
+
+TEST(OptImage, ViewsStayValidWhileLaterReadsMoveTheBoundary)
+{
+    std::vector<std::uint8_t> bytes(8 << 20);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i % 251);
+    }
+    OptImage image(bytes);
+    image.Insert(16, std::vector<std::uint8_t>{1, 2, 3, 4}); // splits the storage at 16
+    const auto early = image.View(5 << 20, 64);                 // lies behind the boundary
+    const std::vector<std::uint8_t> expected(early.begin(), early.end());
+    image.View(10, image.Size() - 10);                          // moves the boundary past it all
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), early.begin()));
+    image.Insert(image.Size(), std::vector<std::uint8_t>{9});
+    EXPECT_EQ(image.ReadByte(image.Size() - 1), 9);
+    EXPECT_EQ(image.ReadByte(5 << 20), expected[0]);
+}
+
+} // namespace
+} // namespace lathwork
