@@ -64,7 +64,8 @@ Bytes Palette(const std::vector<Colour>& colours)
 // A small fixed noise so surfaces do not look flat.
 int Grain(int x, int y, int seed)
 {
-    std::uint32_t h = static_cast<std::uint32_t>(x * 374761393 + y * 668265263 + seed * 2147483647);
+    std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u +
+                      static_cast<std::uint32_t>(seed) * 2147483647u;
     h = (h ^ (h >> 13)) * 1274126177u;
     return static_cast<int>((h ^ (h >> 16)) % 9) - 4;
 }
