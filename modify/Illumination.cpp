@@ -7,6 +7,9 @@
 #include "opt/OptError.hpp"
 #include "opt/Pointer.hpp"
 
+#include <array>
+#include <vector>
+
 namespace lathwork {
 
 using namespace layout;
@@ -43,13 +46,23 @@ bool IlluminateTexture(OptImage& image, std::int32_t node, const ColourChoice& c
     const std::int32_t block = FileOffsetOf(store.Read(texture->paletteSlot), g);
     const std::vector<std::uint8_t> row7 = image.ReadBytes(CheckedAdd(block, kPaletteShownRow), kPaletteRowBytes);
     if (colours.customSelect) {
-        const auto table = BuildMatchTable(row7, colours);
+        // Every table entry carries its row-7 bytes, so an entry matched by several picked
+        // colours writes the same bytes each time: once per entry gives the same rows, and keeps
+        // a texture reached many times from costing 16 x (picked colours x 256) writes a visit.
+        std::array<bool, kPaletteRowBytes / 2> matched{};
+        for (const MatchEntry& entry : BuildMatchTable(row7, colours)) {
+            matched[static_cast<std::size_t>(entry.index / 2)] = true;
+        }
         for (std::int32_t r = 0; r < kPaletteRows; ++r) {
             const std::int32_t row = CheckedAdd(block, kPaletteRowBytes * r);
-            for (const MatchEntry& entry : table) {
-                image.WriteByte(row + entry.index, entry.lo);
-                image.WriteByte(row + entry.index + 1, entry.hi);
+            std::vector<std::uint8_t> bytes = image.ReadBytes(row, kPaletteRowBytes);
+            for (std::size_t i = 0; i < matched.size(); ++i) {
+                if (matched[i]) {
+                    bytes[2 * i] = row7[2 * i];
+                    bytes[2 * i + 1] = row7[2 * i + 1];
+                }
             }
+            image.WriteBytes(row, bytes);
         }
     } else {
         for (std::int32_t r = 0; r < kPaletteRows; ++r) {
