@@ -20,6 +20,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <new>
+
 using lathwork::app::AddTextureItem;
 using lathwork::app::AnySelected;
 using lathwork::app::ColourMode;
@@ -198,6 +200,8 @@ bool LathworkWindow::Guarded(const std::function<void()>& work)
         const lathwork::app::BusyCursor busy;
         work();
         return true;
+    } catch (const std::bad_alloc&) {
+        problem = QStringLiteral("There is not enough memory for this file.");
     } catch (const std::exception& error) {
         problem = QString::fromStdString(error.what());
     } catch (...) {

@@ -5,6 +5,7 @@
 
 #include <iostream>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ int main(int argc, char** argv)
     } catch (const lathwork::OptError& error) {
         std::cout.flush();
         std::cerr << "lathwork-cli: " << error.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "lathwork-cli: there is not enough memory for this file.\n";
         return 1;
     } catch (const std::exception& error) {
         std::cerr << "lathwork-cli: " << error.what() << "\n";
