@@ -13,9 +13,9 @@ using namespace testkit;
 namespace fs = std::filesystem;
 
 // Pixels that use many palette entries in no simple order.
-TextureSpec Scrambled(const std::string& name, int width, int height, std::uint32_t seed)
+TextureShape Scrambled(const std::string& name, int width, int height, std::uint32_t seed)
 {
-    TextureSpec t = MakeTexture(name, width, height);
+    TextureShape t = MakeTexture(name, width, height);
     t.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (std::size_t i = 0; i < t.pixels.size(); ++i) {
         t.pixels[i] = static_cast<std::uint8_t>((i * 37 + seed * 11) % 256);
@@ -25,7 +25,7 @@ TextureSpec Scrambled(const std::string& name, int width, int height, std::uint3
 }
 
 // The bitmap decodes to exactly the texture's picture: first stored row at the bottom.
-void ExpectPicture(const Bytes& bitmap, const TextureSpec& t)
+void ExpectPicture(const Bytes& bitmap, const TextureShape& t)
 {
     QImage image;
     ASSERT_TRUE(image.loadFromData(bitmap.data(), static_cast<int>(bitmap.size()), "BMP")) << t.name;
@@ -43,8 +43,8 @@ void ExpectPicture(const Bytes& bitmap, const TextureSpec& t)
 TEST(BmpReader, EveryExtractedBitmapDecodesToTheTexturePaddedWidthsIncluded)
 {
     ScratchFolder folder;
-    std::vector<TextureSpec> textures;
-    std::vector<LeafSpec> leaves;
+    std::vector<TextureShape> textures;
+    std::vector<LeafShape> leaves;
     std::uint32_t seed = 1;
     for (const int width : {1, 2, 3, 4, 5, 6, 7, 8, 9, 13, 64}) {
         for (const int height : {1, 2, 3, 32}) {
@@ -65,11 +65,11 @@ TEST(BmpReader, EveryExtractedBitmapDecodesToTheTexturePaddedWidthsIncluded)
 TEST(BmpReader, TexturesWithAChildAndSetMembersDecodeAlike)
 {
     ScratchFolder folder;
-    TextureSpec child = Scrambled("TEXCHILD", 5, 4, 90);
+    TextureShape child = Scrambled("TEXCHILD", 5, 4, 90);
     child.childCount = 1;
-    const TextureSpec member = Scrambled("TEXSET", 3, 3, 91);
+    const TextureShape member = Scrambled("TEXSET", 3, 3, 91);
     PutFile(folder / "SHIP.OPT",
-            Build(SimpleModel({child, SetSpec{.mode = 0, .members = {member, Scrambled("TEXSET2", 6, 1, 92)},
+            Build(SimpleModel({child, SetShape{.mode = 0, .members = {member, Scrambled("TEXSET2", 6, 1, 92)},
                                               .count = std::nullopt}})).bytes);
     ExtractTextures(folder / "SHIP.OPT");
     ExpectPicture(FileBytes(folder / "SHIP_TEXCHILD.BMP"), child);
@@ -79,7 +79,7 @@ TEST(BmpReader, TexturesWithAChildAndSetMembersDecodeAlike)
 TEST(BmpReader, ThePreviewBitmapDecodesInMemory)
 {
     // Larger than the 256 x 256 pane, and a width needing padding.
-    const TextureSpec big = Scrambled("TEXBIG", 301, 260, 5);
+    const TextureShape big = Scrambled("TEXBIG", 301, 260, 5);
     const BuiltModel m = OneTexture(big);
     const auto shown = PreviewTexture(OptImage(m.bytes), Name8("TEXBIG"));
     ASSERT_TRUE(shown);

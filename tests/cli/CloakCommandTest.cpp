@@ -20,13 +20,13 @@ class CloakCommand : public ::testing::Test {
 protected:
     void Make(const std::vector<std::vector<float>>& tables)
     {
-        ModelSpec spec;
-        TopSpec top;
+        ModelShape tree;
+        TopShape top;
         for (const auto& distances : tables) {
-            top.children.push_back(GroupSpec{.selector = 3, .branch = BranchSpec{.parts = {}, .distances = distances}});
+            top.children.push_back(GroupShape{.selector = 3, .branch = BranchShape{.parts = {}, .distances = distances}});
         }
-        spec.tops.push_back(top);
-        model = Build(spec);
+        tree.tops.push_back(top);
+        model = Build(tree);
         WriteFile(file, model.bytes);
     }
     float Entry(std::size_t branch, std::size_t k) const

@@ -41,7 +41,7 @@ TEST(ExtractCommand, PrintsThePathOfEachBitmapWrittenInOrder)
 TEST(ExtractCommand, PrintsNothingForAFileWithoutTextures)
 {
     ScratchFolder folder;
-    PutFile(folder / "EMPTY.OPT", Build(ModelSpec{}).bytes);
+    PutFile(folder / "EMPTY.OPT", Build(ModelShape{}).bytes);
     const ProgramRun run = Cli({"extract", (folder / "EMPTY.OPT").string()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");

@@ -63,11 +63,11 @@ void ExpectOneLineError(const CommandResult& result)
 
 Bytes Model()
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TEX00001", 8, 8, 0), MakeTexture("TEX00002"),
-                                  SetSpec{.mode = 1, .members = {MakeTexture("TEX00003"), MakeTexture("TEX00004", 4, 4, 0)}, .count = {}}});
-    std::get<GroupSpec>(spec.tops[0].children[0]).branch.distances = {6.467e-05f, 3.414e-05f};
-    spec.palettes = {MakePalette(9)};
-    return Build(spec).bytes;
+    ModelShape tree = SimpleModel({MakeTexture("TEX00001", 8, 8, 0), MakeTexture("TEX00002"),
+                                  SetShape{.mode = 1, .members = {MakeTexture("TEX00003"), MakeTexture("TEX00004", 4, 4, 0)}, .count = {}}});
+    std::get<GroupShape>(tree.tops[0].children[0]).branch.distances = {6.467e-05f, 3.414e-05f};
+    tree.palettes = {MakePalette(9)};
+    return Build(tree).bytes;
 }
 
 // Files no command can work on.

@@ -20,9 +20,9 @@ class ListCommand : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetSpec set{.mode = 1, .members = {MakeTexture("TexS1"), TextureRefSpec{"TexR"}}, .count = {}};
-        SetSpec second{.mode = 1, .members = {MakeTexture("TEXS2"), MakeTexture("TEXS3")}, .count = {}};
-        TextureSpec lit = MakeTexture("TexLit");
+        SetShape set{.mode = 1, .members = {MakeTexture("TexS1"), TextureRefShape{"TexR"}}, .count = {}};
+        SetShape second{.mode = 1, .members = {MakeTexture("TEXS2"), MakeTexture("TEXS3")}, .count = {}};
+        TextureShape lit = MakeTexture("TexLit");
         lit.childCount = 1;
         WriteFile(file, Build(SimpleModel({MakeTexture("TEX00001"), lit, set, MakeTexture(std::string("Tex\\\x01", 5)), second})).bytes);
     }

@@ -18,18 +18,18 @@ namespace fs = std::filesystem;
 
 Bytes Model()
 {
-    ModelSpec spec = SimpleModel({
+    ModelShape tree = SimpleModel({
         MakeTexture("TexA", 8, 8, 0),
         MakeTexture("TexB"),
-        SetSpec{.mode = 1, .members = {MakeTexture("TexC", 4, 4, 0), MakeTexture("Tex\x01")}, .count = {}},
-        SetSpec{.mode = 1, .members = {}, .count = {}},
+        SetShape{.mode = 1, .members = {MakeTexture("TexC", 4, 4, 0), MakeTexture("Tex\x01")}, .count = {}},
+        SetShape{.mode = 1, .members = {}, .count = {}},
         MakeTexture("TexA", 4, 4, 0),
     });
-    TextureSpec white = MakeTexture("TexW");
+    TextureShape white = MakeTexture("TexW");
     white.ownPalette = PaletteWithRow7({{3, 0xFFFF}, {9, 0xF7DE}});
-    std::get<GroupSpec>(spec.tops[0].children[0]).branch.parts[0].leaves.push_back(white);
-    spec.palettes = {MakePalette(31)};
-    return Build(spec).bytes;
+    std::get<GroupShape>(tree.tops[0].children[0]).branch.parts[0].leaves.push_back(white);
+    tree.palettes = {MakePalette(31)};
+    return Build(tree).bytes;
 }
 
 Bytes Core(const std::function<void(OptImage&)>& change)

@@ -9,9 +9,9 @@ namespace {
 
 using namespace testkit;
 
-SetSpec Set(std::int32_t mode, int members, std::optional<std::int32_t> count = {})
+SetShape Set(std::int32_t mode, int members, std::optional<std::int32_t> count = {})
 {
-    SetSpec set{.mode = mode, .members = {}, .count = count};
+    SetShape set{.mode = mode, .members = {}, .count = count};
     for (int i = 0; i < members; ++i) {
         set.members.push_back(MakeTexture("TexM" + std::to_string(i)));
     }

@@ -14,13 +14,13 @@ using namespace testkit;
 // One top node whose group nodes lead to branch nodes with these distance tables.
 BuiltModel Model(const std::vector<std::vector<float>>& tables)
 {
-    ModelSpec spec;
-    TopSpec top;
+    ModelShape tree;
+    TopShape top;
     for (const auto& distances : tables) {
-        top.children.push_back(GroupSpec{.selector = 2, .branch = BranchSpec{.parts = {}, .distances = distances}});
+        top.children.push_back(GroupShape{.selector = 2, .branch = BranchShape{.parts = {}, .distances = distances}});
     }
-    spec.tops.push_back(top);
-    return Build(spec);
+    tree.tops.push_back(top);
+    return Build(tree);
 }
 
 std::size_t Table(const BuiltModel& model, std::size_t branch)
@@ -65,9 +65,9 @@ TEST(CloakingTables, OneEntryTablesSetOnlyTheHighTextUntilTheSecondDistance)
 
 TEST(CloakingTables, NoBranchNodeFindsNothingAndWritesNothing)
 {
-    ModelSpec spec;
-    spec.tops.push_back(TopSpec{.children = {OtherChildSpec{}, NullSpec{}}});
-    const auto model = Build(spec);
+    ModelShape tree;
+    tree.tops.push_back(TopShape{.children = {OtherChildShape{}, NullShape{}}});
+    const auto model = Build(tree);
     EXPECT_EQ(ScanCloakingDistances(OptImage(model.bytes)).high, std::nullopt);
     OptImage image(model.bytes);
     WriteCloakingDistances(image, 1.0f, 0.0f);

@@ -81,7 +81,7 @@ TEST_F(Extraction, KeepsTheCaseOfTheOptNameAndTheUsersOwnFiles)
 
 TEST_F(Extraction, ALaterNodeOfTheSameNameReplacesTheEarlierBitmap)
 {
-    TextureSpec later = MakeTexture("TEX00005", 8, 2);
+    TextureShape later = MakeTexture("TEX00005", 8, 2);
     later.ownPalette = MakePalette(3);
     const BuiltModel m = Build(SimpleModel({MakeTexture("TEX00005", 4, 4), MakeTexture("TEX00006"), later}));
     const auto written = ExtractTextures(Opt(m));
@@ -112,7 +112,7 @@ TEST_F(Extraction, SkipsLayoutsItCannotReadAndWritesNothingWithoutTextures)
 
     ScratchFolder empty;
     const fs::path opt = empty / "EMPTY.OPT";
-    PutFile(opt, Build(SimpleModel({RawLeafSpec{1}})).bytes);
+    PutFile(opt, Build(SimpleModel({RawLeafShape{1}})).bytes);
     EXPECT_TRUE(ExtractTextures(opt).empty());
     EXPECT_EQ(empty.Entries(), (Names{"EMPTY.OPT"}));
 }

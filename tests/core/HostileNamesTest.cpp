@@ -49,7 +49,7 @@ bool IsDeviceStem(std::string name)
 
 TEST(HostileNames, EveryBitmapLandsInTheOptsFolderUnderAPlainName)
 {
-    std::vector<LeafSpec> leaves;
+    std::vector<LeafShape> leaves;
     for (const std::string& name : HostileNames()) {
         leaves.push_back(MakeTexture(name, 2, 2));
     }

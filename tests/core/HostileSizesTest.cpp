@@ -57,14 +57,14 @@ struct Model {
 
 Model SmallModel()
 {
-    TextureSpec lit = MakeTexture("TexD", 4, 4);
+    TextureShape lit = MakeTexture("TexD", 4, 4);
     lit.childCount = 1;
-    ModelSpec spec = SimpleModel({MakeTexture("TexA", 8, 8),
-                                  SetSpec{.mode = 1, .members = {MakeTexture("TexB", 4, 4, 0), MakeTexture("TexC")}, .count = {}},
+    ModelShape tree = SimpleModel({MakeTexture("TexA", 8, 8),
+                                  SetShape{.mode = 1, .members = {MakeTexture("TexB", 4, 4, 0), MakeTexture("TexC")}, .count = {}},
                                   lit});
-    std::get<GroupSpec>(spec.tops[0].children[0]).branch.distances = {6.467e-05f, 3.414e-05f};
-    spec.palettes = {MakePalette(5)};
-    return {Build(spec), {Name8("TexA"), Name8("TexB"), Name8("TexC"), Name8("TexD")}};
+    std::get<GroupShape>(tree.tops[0].children[0]).branch.distances = {6.467e-05f, 3.414e-05f};
+    tree.palettes = {MakePalette(5)};
+    return {Build(tree), {Name8("TexA"), Name8("TexB"), Name8("TexC"), Name8("TexD")}};
 }
 
 struct Field {
@@ -222,12 +222,12 @@ TEST(HostileSizes, PointersNearTheTopOfTheRangeGiveACleanErrorOrAValidModel)
     // to 2^31 - 1: growing the file may leave no room. Each engine refuses cleanly or leaves
     // every pointer designating what it designated.
     for (const std::int32_t room : {0, 4, 8192, 8192 + 4 + 24 + 16, 1 << 16}) {
-        ModelSpec spec = SimpleModel({MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB", 4, 4)});
-        spec.palettes = {MakePalette(3)};
-        spec.globalOffset = 0;
-        const auto length = static_cast<std::int32_t>(Build(spec).bytes.size());
-        spec.globalOffset = std::numeric_limits<std::int32_t>::max() - length - room;
-        const Bytes bytes = Build(spec).bytes;
+        ModelShape tree = SimpleModel({MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB", 4, 4)});
+        tree.palettes = {MakePalette(3)};
+        tree.globalOffset = 0;
+        const auto length = static_cast<std::int32_t>(Build(tree).bytes.size());
+        tree.globalOffset = std::numeric_limits<std::int32_t>::max() - length - room;
+        const Bytes bytes = Build(tree).bytes;
         const WalkFacts before = ReadWalkFacts(bytes);
         for (const RewriteEngine engine : {RewriteEngine::Indexed, RewriteEngine::Walking}) {
             for (const bool transparency : {false, true}) {

@@ -68,9 +68,9 @@ TEST(Illumination, TextureOwningItsPaletteIsChangedInPlace)
 
 TEST(Illumination, SharedPaletteIsCopiedBehindThePixelsAndTheOthersKeepIt)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB", 4, 4, 0)});
-    spec.palettes = {MakePalette(3)};
-    const BuiltModel m = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB", 4, 4, 0)});
+    tree.palettes = {MakePalette(3)};
+    const BuiltModel m = Build(tree);
     const WalkFacts before = ReadWalkFacts(m.bytes);
     const Illuminated out = Illuminate(m.bytes, {"TexA"});
     ASSERT_EQ(out.bytes.size(), m.bytes.size() + 8192);
@@ -126,7 +126,7 @@ TEST(Illumination, EntireTextureMakesEveryRowEqualRowSeven)
 TEST(Illumination, CustomSelectCopiesOnlyMatchingEntries)
 {
     // 0xFFFF is (248, 252, 248); 0xF7DE is (240, 248, 240); 0xEFDE has red 232.
-    TextureSpec t = MakeTexture("TexA");
+    TextureShape t = MakeTexture("TexA");
     t.ownPalette = PaletteWithRow7({{3, 0xFFFF}, {9, 0xF7DE}, {12, 0xEFDE}});
     const BuiltModel m = Build(SimpleModel({t}));
     auto entry = [](const TextureFacts& f, int row, int index) {
@@ -153,9 +153,9 @@ TEST(Illumination, CustomSelectCopiesOnlyMatchingEntries)
 
 TEST(Illumination, CustomSelectWithoutColoursOnlyMakesThePrivateCopy)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB")});
-    spec.palettes = {MakePalette(4)};
-    const BuiltModel m = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB")});
+    tree.palettes = {MakePalette(4)};
+    const BuiltModel m = Build(tree);
     const Illuminated out = Illuminate(m.bytes, {"TexA"}, Custom({}, 32));
     ASSERT_EQ(out.bytes.size(), m.bytes.size() + 8192);
     const TextureFacts t = ReadWalkFacts(out.bytes).textures[0];
@@ -164,10 +164,10 @@ TEST(Illumination, CustomSelectWithoutColoursOnlyMakesThePrivateCopy)
 
 TEST(Illumination, TextureWithAChildIsReadAtItsShiftedOffsets)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexZ"), MakeTexture("TexC", 8, 2, 0)});
-    std::get<TextureSpec>(std::get<GroupSpec>(spec.tops[0].children[0]).branch.parts[0].leaves[1]).childCount = 1;
-    spec.palettes = {MakePalette(5)};
-    const BuiltModel m = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexZ"), MakeTexture("TexC", 8, 2, 0)});
+    std::get<TextureShape>(std::get<GroupShape>(tree.tops[0].children[0]).branch.parts[0].leaves[1]).childCount = 1;
+    tree.palettes = {MakePalette(5)};
+    const BuiltModel m = Build(tree);
     const WalkFacts before = ReadWalkFacts(m.bytes);
     const Illuminated out = Illuminate(m.bytes, {"TexC"});
     ASSERT_EQ(out.bytes.size(), m.bytes.size() + 8192);
@@ -195,11 +195,11 @@ TEST(Illumination, EveryNodeCarryingTheNameIsRewritten)
 
 TEST(Illumination, OneMemberSetWithAChildKeepsAllItsPointersWhenDataMovesBeforeIt)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA", 4, 4, 0), SetSpec{.mode = 1, .members = {MakeTexture("TexM")}, .count = {}}});
-    auto& leaves = std::get<GroupSpec>(spec.tops[0].children[0]).branch.parts[0].leaves;
-    std::get<TextureSpec>(std::get<SetSpec>(leaves[1]).members[0]).childCount = 1;
-    spec.palettes = {MakePalette(6)};
-    const BuiltModel m = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA", 4, 4, 0), SetShape{.mode = 1, .members = {MakeTexture("TexM")}, .count = {}}});
+    auto& leaves = std::get<GroupShape>(tree.tops[0].children[0]).branch.parts[0].leaves;
+    std::get<TextureShape>(std::get<SetShape>(leaves[1]).members[0]).childCount = 1;
+    tree.palettes = {MakePalette(6)};
+    const BuiltModel m = Build(tree);
     const WalkFacts before = ReadWalkFacts(m.bytes);
     const Illuminated out = Illuminate(m.bytes, {"TexA"});
     const WalkFacts after = ReadWalkFacts(out.bytes);
@@ -223,7 +223,7 @@ TEST(Illumination, SecondRunLeavesTheFileByteIdentical)
 
 TEST(Illumination, NodesWithMoreThanOneChildAreLeftAlone)
 {
-    TextureSpec t = MakeTexture("TexX");
+    TextureShape t = MakeTexture("TexX");
     t.childCount = 2;
     const BuiltModel m = Build(SimpleModel({t}));
     const Illuminated out = Illuminate(m.bytes, {"TexX"});

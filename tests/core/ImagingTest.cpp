@@ -31,14 +31,14 @@ std::optional<TextureImage> Read(const BuiltModel& m, std::int32_t node)
 
 TEST(VisitTextures, TakesLeavesAndSetMembersByItsOwnRule)
 {
-    SetSpec single{.mode = 2, .members = {RawLeafSpec{1}}, .count = std::nullopt};
-    SetSpec singleRef{.mode = 0, .members = {TextureRefSpec{"TEXREF"}}, .count = std::nullopt};
-    SetSpec animated{.mode = 0, .members = {MakeTexture("TEX2"), TextureRefSpec{"TEX3"}, RawLeafSpec{1}, MakeTexture("TEX4")},
+    SetShape single{.mode = 2, .members = {RawLeafShape{1}}, .count = std::nullopt};
+    SetShape singleRef{.mode = 0, .members = {TextureRefShape{"TEXREF"}}, .count = std::nullopt};
+    SetShape animated{.mode = 0, .members = {MakeTexture("TEX2"), TextureRefShape{"TEX3"}, RawLeafShape{1}, MakeTexture("TEX4")},
                      .count = std::nullopt};
-    SetSpec otherMode{.mode = 2, .members = {MakeTexture("TEX5"), MakeTexture("TEX6")}, .count = std::nullopt};
-    SetSpec animatable{.mode = 1, .members = {MakeTexture("TEX7"), MakeTexture("TEX8")}, .count = std::nullopt};
-    const BuiltModel m = Build(SimpleModel({MakeTexture("abc"), single, singleRef, NullSpec{}, animated, otherMode,
-                                            RawLeafSpec{1}, animatable, MakeTexture("tex9")}));
+    SetShape otherMode{.mode = 2, .members = {MakeTexture("TEX5"), MakeTexture("TEX6")}, .count = std::nullopt};
+    SetShape animatable{.mode = 1, .members = {MakeTexture("TEX7"), MakeTexture("TEX8")}, .count = std::nullopt};
+    const BuiltModel m = Build(SimpleModel({MakeTexture("abc"), single, singleRef, NullShape{}, animated, otherMode,
+                                            RawLeafShape{1}, animatable, MakeTexture("tex9")}));
     const std::vector<std::int32_t> expected = {
         m.Texture("abc"),      MemberOf(m, m.sets[0], 0), MemberOf(m, m.sets[1], 0), m.Texture("TEX2"),
         m.Texture("TEX4"),     m.Texture("TEX7"),         m.Texture("TEX8"),         m.Texture("tex9")};
@@ -47,17 +47,17 @@ TEST(VisitTextures, TakesLeavesAndSetMembersByItsOwnRule)
 
 TEST(VisitTextures, FollowsEveryPartInWalkOrderAndVisitsNothingWithoutTopNodes)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TEXA")});
-    std::get<GroupSpec>(spec.tops[0].children[0]).branch.parts.push_back(PartSpec{{MakeTexture("TEXB")}});
-    spec.tops.push_back(TopSpec{{GroupSpec{.selector = 3, .branch = BranchSpec{{PartSpec{{MakeTexture("TEXC")}}}, {}}}}});
-    const BuiltModel m = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TEXA")});
+    std::get<GroupShape>(tree.tops[0].children[0]).branch.parts.push_back(PartShape{{MakeTexture("TEXB")}});
+    tree.tops.push_back(TopShape{{GroupShape{.selector = 3, .branch = BranchShape{{PartShape{{MakeTexture("TEXC")}}}, {}}}}});
+    const BuiltModel m = Build(tree);
     EXPECT_EQ(Visited(m), (std::vector<std::int32_t>{m.Texture("TEXA"), m.Texture("TEXB"), m.Texture("TEXC")}));
-    EXPECT_TRUE(Visited(Build(ModelSpec{})).empty());
+    EXPECT_TRUE(Visited(Build(ModelShape{})).empty());
 }
 
 TEST(ReadTextureImage, ReadsSizesPixelsAndPaletteRowSeven)
 {
-    TextureSpec t = MakeTexture("TEX1", 5, 3);
+    TextureShape t = MakeTexture("TEX1", 5, 3);
     t.ownPalette = PaletteWithRow7({{0, 0x1234}, {255, 0xFFFF}});
     const BuiltModel m = OneTexture(t);
     const auto texture = Read(m, m.Texture("TEX1"));
@@ -73,7 +73,7 @@ TEST(ReadTextureImage, ReadsSizesPixelsAndPaletteRowSeven)
 
 TEST(ReadTextureImage, ReadsOnlyImageSizeBytesOfThePixelData)
 {
-    TextureSpec t = MakeTexture("TEX1", 4, 4);
+    TextureShape t = MakeTexture("TEX1", 4, 4);
     t.imageSize = 6;
     const BuiltModel m = OneTexture(t);
     EXPECT_EQ(Read(m, m.Texture("TEX1"))->pixels, (Bytes{0, 1, 2, 3, 4, 5}));
@@ -81,11 +81,11 @@ TEST(ReadTextureImage, ReadsOnlyImageSizeBytesOfThePixelData)
 
 TEST(ReadTextureImage, SelectorOneReadsEveryFieldFourBytesFurtherOn)
 {
-    TextureSpec plain = MakeTexture("TEX1", 6, 2);
+    TextureShape plain = MakeTexture("TEX1", 6, 2);
     plain.ownPalette = MakePalette(9);
-    TextureSpec withChild = plain;
+    TextureShape withChild = plain;
     withChild.childCount = 1;
-    BuiltModel m = Build(SimpleModel({plain, SetSpec{.mode = 0, .members = {withChild, MakeTexture("TEX2")},
+    BuiltModel m = Build(SimpleModel({plain, SetShape{.mode = 0, .members = {withChild, MakeTexture("TEX2")},
                                                      .count = std::nullopt}}));
     const std::int32_t x = m.Texture("TEX1", 1);
     const auto direct = Read(m, m.Texture("TEX1", 0));
@@ -163,9 +163,9 @@ TEST(ReadTextureImage, NamesTheTextureAndTheProblem)
 // OptError; nothing else escapes.
 TEST(ReadTextureImage, TruncatedOrFlippedFilesGiveCleanErrors)
 {
-    TextureSpec child = MakeTexture("TEX2", 3, 2);
+    TextureShape child = MakeTexture("TEX2", 3, 2);
     child.childCount = 1;
-    const BuiltModel m = Build(SimpleModel({MakeTexture("TEX1", 2, 2), SetSpec{.mode = 0, .members = {child},
+    const BuiltModel m = Build(SimpleModel({MakeTexture("TEX1", 2, 2), SetShape{.mode = 0, .members = {child},
                                                                               .count = std::nullopt}}));
     auto readAll = [&](const Bytes& bytes) {
         try {

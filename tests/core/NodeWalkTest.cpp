@@ -47,11 +47,11 @@ TEST(PointerBase, ArithmeticLeavingThirtyTwoBitsIsAnError)
 
 TEST(NodeWalk, VisitsLeavesInFileTableOrderDepthFirst)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA"), SetSpec{.mode = 1, .members = {MakeTexture("TexB")}, .count = {}}, MakeTexture("TexC")});
-    GroupSpec second;
-    second.branch.parts.push_back(PartSpec{{MakeTexture("TexD")}});
-    spec.tops.push_back(TopSpec{{second}});
-    const BuiltModel model = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA"), SetShape{.mode = 1, .members = {MakeTexture("TexB")}, .count = {}}, MakeTexture("TexC")});
+    GroupShape second;
+    second.branch.parts.push_back(PartShape{{MakeTexture("TexD")}});
+    tree.tops.push_back(TopShape{{second}});
+    const BuiltModel model = Build(tree);
     const Visits visits = Walk(model.bytes);
     ASSERT_EQ(visits.leaves.size(), 4u);
     EXPECT_EQ(visits.leaves[0].first, model.Texture("TexA"));
@@ -64,8 +64,8 @@ TEST(NodeWalk, VisitsLeavesInFileTableOrderDepthFirst)
 
 TEST(NodeWalk, NoTopNodesVisitNothing)
 {
-    ModelSpec spec;
-    const Visits visits = Walk(Build(spec).bytes);
+    ModelShape tree;
+    const Visits visits = Walk(Build(tree).bytes);
     EXPECT_TRUE(visits.leaves.empty());
     EXPECT_TRUE(visits.branches.empty());
 }
@@ -80,9 +80,9 @@ TEST(NodeWalk, NegativeCountsVisitNothing)
 TEST(NodeWalk, GroupSelectorPicksTheBranchSlot)
 {
     for (const std::int32_t selector : {0, 1, 2, 3, 4, 5, -7}) {
-        ModelSpec spec = SimpleModel({MakeTexture("TexA")});
-        std::get<GroupSpec>(spec.tops[0].children[0]).selector = selector;
-        const BuiltModel model = Build(spec);
+        ModelShape tree = SimpleModel({MakeTexture("TexA")});
+        std::get<GroupShape>(tree.tops[0].children[0]).selector = selector;
+        const BuiltModel model = Build(tree);
         const Visits visits = Walk(model.bytes);
         ASSERT_EQ(visits.leaves.size(), 1u) << "selector " << selector;
         EXPECT_EQ(visits.branches, model.branches);
@@ -95,9 +95,9 @@ TEST(NodeWalk, GroupSelectorPicksTheBranchSlot)
 
 TEST(NodeWalk, SelectorTwoReadsPlusTwentyNotPlusTwentyEight)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA")});
-    std::get<GroupSpec>(spec.tops[0].children[0]).selector = 2;
-    BuiltModel model = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA")});
+    std::get<GroupShape>(tree.tops[0].children[0]).selector = 2;
+    BuiltModel model = Build(tree);
     // A pointer at +28 must not be taken for the branch.
     SetLong(model.bytes, static_cast<std::size_t>(model.groups[0] + 28), 0x7777);
     EXPECT_EQ(Walk(model.bytes).leaves.size(), 1u);
@@ -105,9 +105,9 @@ TEST(NodeWalk, SelectorTwoReadsPlusTwentyNotPlusTwentyEight)
 
 TEST(NodeWalk, ZeroChildPointersAreSkippedAndWalkGoesOn)
 {
-    ModelSpec spec = SimpleModel({NullSpec{}, MakeTexture("TexA"), NullSpec{}, MakeTexture("TexB")});
-    spec.tops[0].children.insert(spec.tops[0].children.begin(), NullSpec{});
-    const BuiltModel model = Build(spec);
+    ModelShape tree = SimpleModel({NullShape{}, MakeTexture("TexA"), NullShape{}, MakeTexture("TexB")});
+    tree.tops[0].children.insert(tree.tops[0].children.begin(), NullShape{});
+    const BuiltModel model = Build(tree);
     const Visits visits = Walk(model.bytes);
     ASSERT_EQ(visits.leaves.size(), 2u);
     EXPECT_EQ(visits.leaves[1].first, model.Texture("TexB"));
@@ -115,14 +115,14 @@ TEST(NodeWalk, ZeroChildPointersAreSkippedAndWalkGoesOn)
 
 TEST(NodeWalk, TopChildOfOtherTypeIsNotDescended)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA")});
-    spec.tops[0].children.insert(spec.tops[0].children.begin(), OtherChildSpec{5});
-    EXPECT_EQ(Walk(Build(spec).bytes).leaves.size(), 1u);
+    ModelShape tree = SimpleModel({MakeTexture("TexA")});
+    tree.tops[0].children.insert(tree.tops[0].children.begin(), OtherChildShape{5});
+    EXPECT_EQ(Walk(Build(tree).bytes).leaves.size(), 1u);
 }
 
 TEST(NodeWalk, LeavesOfOtherTypesArePassedOver)
 {
-    const BuiltModel model = Build(SimpleModel({RawLeafSpec{1}, RawLeafSpec{7}, RawLeafSpec{26}, MakeTexture("TexA")}));
+    const BuiltModel model = Build(SimpleModel({RawLeafShape{1}, RawLeafShape{7}, RawLeafShape{26}, MakeTexture("TexA")}));
     const Visits visits = Walk(model.bytes);
     ASSERT_EQ(visits.leaves.size(), 1u);
     EXPECT_EQ(visits.leaves[0].second, 20);

@@ -131,11 +131,11 @@ TEST(IndexedStore, MovedValueLeavingThirtyTwoBitsFailsAsRelocationWould)
 // Two textures sharing a palette and one reached from two parts: one index is enough.
 BuiltModel SharedModel()
 {
-    ModelSpec shape;
+    ModelShape shape;
     shape.palettes = {MakePalette(5)};
-    GroupSpec group;
-    group.branch.parts = {PartSpec{{MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB")}}, PartSpec{{MakeTexture("TexC", 4, 4, 0)}}};
-    shape.tops = {TopSpec{{group}}};
+    GroupShape group;
+    group.branch.parts = {PartShape{{MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB")}}, PartShape{{MakeTexture("TexC", 4, 4, 0)}}};
+    shape.tops = {TopShape{{group}}};
     return Build(shape);
 }
 

@@ -17,11 +17,11 @@ std::optional<PreviewPicture> Preview(const BuiltModel& m, const std::string& na
 
 TEST(PreviewTexture, ShowsTheLastNodeOfTheNameInWalkOrder)
 {
-    TextureSpec first = MakeTexture("TEX00005", 4, 2);
-    TextureSpec second = MakeTexture("TEX00005", 8, 3);
+    TextureShape first = MakeTexture("TEX00005", 4, 2);
+    TextureShape second = MakeTexture("TEX00005", 8, 3);
     second.ownPalette = MakePalette(77);
     const BuiltModel m = Build(SimpleModel({first, MakeTexture("TEX00006"),
-                                            SetSpec{.mode = 0, .members = {second, MakeTexture("TEX00007")},
+                                            SetShape{.mode = 0, .members = {second, MakeTexture("TEX00007")},
                                                     .count = std::nullopt}}));
     const auto shown = Preview(m, "TEX00005");
     ASSERT_TRUE(shown);
@@ -57,7 +57,7 @@ TEST(PreviewTexture, FindsTexturesThatNoListScanWouldList)
 {
     // No name filter, and the single member of a one-member set whatever the set's mode.
     const BuiltModel m = Build(SimpleModel({MakeTexture("abc", 2, 2),
-                                            SetSpec{.mode = 7, .members = {MakeTexture("xyz", 3, 1)}, .count = std::nullopt}}));
+                                            SetShape{.mode = 7, .members = {MakeTexture("xyz", 3, 1)}, .count = std::nullopt}}));
     EXPECT_EQ(Preview(m, "abc")->texture.width, 2);
     EXPECT_EQ(Preview(m, "xyz")->texture.width, 3);
 }

@@ -79,9 +79,9 @@ TEST(RelocationWalk, SelectorTwoRelocatesSlotTwentyAndDescends)
 
 TEST(RelocationWalk, SelectorOneRelocatesSlotTwentyFourAndLeavesTwenty)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA")});
-    std::get<GroupSpec>(spec.tops[0].children[0]).selector = 1;
-    BuiltModel m = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA")});
+    std::get<GroupShape>(tree.tops[0].children[0]).selector = 1;
+    BuiltModel m = Build(tree);
     const std::int32_t group = m.groups[0];
     SetLong(m.bytes, static_cast<std::size_t>(group + 20), 0x7777); // read by nobody
     Slots expected = FrameSlots(m);
@@ -95,9 +95,9 @@ TEST(RelocationWalk, SelectorOneRelocatesSlotTwentyFourAndLeavesTwenty)
 TEST(RelocationWalk, SelectorsThreeAndFourUseTheirSlots)
 {
     for (const auto& [selector, slot] : {std::pair{3, 32}, std::pair{4, 36}}) {
-        ModelSpec spec = SimpleModel({});
-        std::get<GroupSpec>(spec.tops[0].children[0]).selector = selector;
-        const BuiltModel m = Build(spec);
+        ModelShape tree = SimpleModel({});
+        std::get<GroupShape>(tree.tops[0].children[0]).selector = selector;
+        const BuiltModel m = Build(tree);
         const Slots slots = Collect(m.bytes);
         EXPECT_TRUE(slots.count(m.groups[0] + slot)) << selector;
         EXPECT_FALSE(slots.count(m.groups[0] + 20)) << selector;
@@ -106,9 +106,9 @@ TEST(RelocationWalk, SelectorsThreeAndFourUseTheirSlots)
 
 TEST(RelocationWalk, TopChildOfOtherTypeHasSlotTwentyOnlyAndNullChildrenAreSkipped)
 {
-    ModelSpec spec;
-    spec.tops.push_back(TopSpec{{OtherChildSpec{3}, NullSpec{}}});
-    const BuiltModel m = Build(spec);
+    ModelShape tree;
+    tree.tops.push_back(TopShape{{OtherChildShape{3}, NullShape{}}});
+    const BuiltModel m = Build(tree);
     const std::int32_t top = m.tops[0];
     const std::int32_t other = Target(m, top + 24);
     EXPECT_EQ(Collect(m.bytes), (Slots{18, 22, top + 12, top + 24, other + 20}));
@@ -116,11 +116,11 @@ TEST(RelocationWalk, TopChildOfOtherTypeHasSlotTwentyOnlyAndNullChildrenAreSkipp
 
 TEST(RelocationWalk, TextureSlotsDependOnItsChildCount)
 {
-    TextureSpec withChild = MakeTexture("TexC");
+    TextureShape withChild = MakeTexture("TexC");
     withChild.childCount = 1;
-    TextureSpec twoChildren = MakeTexture("TexD");
+    TextureShape twoChildren = MakeTexture("TexD");
     twoChildren.childCount = 2;
-    const BuiltModel m = Build(SimpleModel({withChild, twoChildren, RawLeafSpec{1}, RawLeafSpec{9}}));
+    const BuiltModel m = Build(SimpleModel({withChild, twoChildren, RawLeafShape{1}, RawLeafShape{9}}));
     const std::int32_t c = m.textures[0], d = m.textures[1];
     const std::int32_t part = m.parts[0];
     const std::int32_t alpha = Target(m, c + 33);
@@ -136,8 +136,8 @@ TEST(RelocationWalk, TextureSlotsDependOnItsChildCount)
 TEST(RelocationWalk, SetMembersFollowTheSetRules)
 {
     const BuiltModel m = Build(SimpleModel({
-        SetSpec{.mode = 1, .members = {MakeTexture("TexA"), TextureRefSpec{"TexR"}, RawLeafSpec{1}}, .count = {}},
-        SetSpec{.mode = 2, .members = {MakeTexture("TexB"), MakeTexture("TexC")}, .count = {}},
+        SetShape{.mode = 1, .members = {MakeTexture("TexA"), TextureRefShape{"TexR"}, RawLeafShape{1}}, .count = {}},
+        SetShape{.mode = 2, .members = {MakeTexture("TexB"), MakeTexture("TexC")}, .count = {}},
     }));
     const std::int32_t part = m.parts[0];
     const std::int32_t s1 = m.sets[0], s2 = m.sets[1];
@@ -152,9 +152,9 @@ TEST(RelocationWalk, SetMembersFollowTheSetRules)
 
 TEST(RelocationWalk, SingleSetMemberIsATextureAndItsChildCountIsRead)
 {
-    TextureSpec member = MakeTexture("TexM");
+    TextureShape member = MakeTexture("TexM");
     member.childCount = 1;
-    const BuiltModel withChild = Build(SimpleModel({SetSpec{.mode = 7, .members = {member}, .count = {}}}));
+    const BuiltModel withChild = Build(SimpleModel({SetShape{.mode = 7, .members = {member}, .count = {}}}));
     const std::int32_t s = withChild.sets[0], x = withChild.textures[0];
     const std::int32_t alpha = Target(withChild, x + 33);
     EXPECT_EQ(Collect(withChild.bytes),
@@ -162,8 +162,8 @@ TEST(RelocationWalk, SingleSetMemberIsATextureAndItsChildCountIsRead)
                                             x + 37, alpha + 20}));
 
     // Not a texture at all: still +0, +20 and +33, without a type test.
-    const BuiltModel ref = Build(SimpleModel({SetSpec{.mode = 1, .members = {TextureRefSpec{"TexR"}}, .count = {}},
-                                              RawLeafSpec{9}}));
+    const BuiltModel ref = Build(SimpleModel({SetShape{.mode = 1, .members = {TextureRefShape{"TexR"}}, .count = {}},
+                                              RawLeafShape{9}}));
     const std::int32_t rs = ref.sets[0], r = Target(ref, rs + 24);
     EXPECT_EQ(Collect(ref.bytes), Union(FrameSlots(ref), {ref.parts[0] + 24, ref.parts[0] + 28, rs + 12, rs + 24, r,
                                                           r + 20, r + 33}));
@@ -171,7 +171,7 @@ TEST(RelocationWalk, SingleSetMemberIsATextureAndItsChildCountIsRead)
 
 TEST(RelocationWalk, UnfollowedChildIsListedButNotFollowed)
 {
-    TextureSpec t = MakeTexture("TexC");
+    TextureShape t = MakeTexture("TexC");
     t.childCount = 1;
     const BuiltModel m = Build(SimpleModel({t}));
     const std::int32_t x = m.textures[0];
@@ -239,11 +239,11 @@ TEST(RelocationWalkRejects, AnInsertionOutsideTheFileOrOfNoBytes)
 
 TEST(RelocationWalkRejects, ANullSetMember)
 {
-    BuiltModel m = Build(SimpleModel({SetSpec{.mode = 1, .members = {MakeTexture("TexA"), MakeTexture("TexB")}, .count = {}}}));
+    BuiltModel m = Build(SimpleModel({SetShape{.mode = 1, .members = {MakeTexture("TexA"), MakeTexture("TexB")}, .count = {}}}));
     SetLong(m.bytes, static_cast<std::size_t>(m.sets[0] + 28), 0);
     EXPECT_THROW(Collect(m.bytes), OptError);
     // With GlobalOffset 0 a null member would designate the header itself.
-    BuiltModel zero = Build(SimpleModel({SetSpec{.mode = 1, .members = {MakeTexture("TexA"), MakeTexture("TexB")}, .count = {}}}, 0));
+    BuiltModel zero = Build(SimpleModel({SetShape{.mode = 1, .members = {MakeTexture("TexA"), MakeTexture("TexB")}, .count = {}}}, 0));
     SetLong(zero.bytes, static_cast<std::size_t>(zero.sets[0] + 24), 0);
     EXPECT_THROW(Collect(zero.bytes), OptError);
 }

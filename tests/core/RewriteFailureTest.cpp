@@ -40,10 +40,10 @@ const std::vector<std::pair<std::string, Change>>& Rewrites()
 // A texture sharing the palette at the end of the file, then a set whose members follow it.
 BuiltModel Model()
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA", 4, 4, 0),
-                                  SetSpec{.mode = 1, .members = {MakeTexture("TexB"), MakeTexture("TexC", 4, 4, 0)}, .count = {}}});
-    spec.palettes = {MakePalette(21)};
-    return Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA", 4, 4, 0),
+                                  SetShape{.mode = 1, .members = {MakeTexture("TexB"), MakeTexture("TexC", 4, 4, 0)}, .count = {}}});
+    tree.palettes = {MakePalette(21)};
+    return Build(tree);
 }
 
 // Writes bytes as MODEL.OPT in a fresh folder, runs the rewrite through RewriteFile and checks

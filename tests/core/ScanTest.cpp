@@ -10,17 +10,17 @@ namespace {
 using namespace testkit;
 using Names = std::vector<std::string>;
 
-OptImage Image(const ModelSpec& spec)
+OptImage Image(const ModelShape& tree)
 {
-    return OptImage(Build(spec).bytes);
+    return OptImage(Build(tree).bytes);
 }
 
-SetSpec Set(std::int32_t mode, std::vector<MemberSpec> members)
+SetShape Set(std::int32_t mode, std::vector<MemberShape> members)
 {
-    return SetSpec{.mode = mode, .members = std::move(members), .count = {}};
+    return SetShape{.mode = mode, .members = std::move(members), .count = {}};
 }
 
-TextureSpec WithChild(TextureSpec t)
+TextureShape WithChild(TextureShape t)
 {
     t.childCount = 1;
     return t;
@@ -56,10 +56,10 @@ TEST(ScanTextures, ChildCountDecidesTransparencyButNotIllumination)
 TEST(ScanTextures, SetMembersFollowTheSetRules)
 {
     const OptImage image = Image(SimpleModel({
-        Set(1, {MakeTexture("TexS1a"), TextureRefSpec{"TexRef"}, MakeTexture("TexS1b")}),
+        Set(1, {MakeTexture("TexS1a"), TextureRefShape{"TexRef"}, MakeTexture("TexS1b")}),
         Set(0, {MakeTexture("TexS0a"), WithChild(MakeTexture("TexS0b"))}),
         Set(2, {MakeTexture("TexS2a"), MakeTexture("TexS2b")}),
-        Set(2, {TextureRefSpec{"TexOne"}}), // one member, any type, any mode: taken as a texture
+        Set(2, {TextureRefShape{"TexOne"}}), // one member, any type, any mode: taken as a texture
     }));
     EXPECT_EQ(ScanIlluminationTextures(image),
               (Names{Name8("TexS1a"), Name8("TexS1b"), Name8("TexS0a"), Name8("TexS0b"), Name8("TexOne")}));
@@ -69,14 +69,14 @@ TEST(ScanTextures, SetMembersFollowTheSetRules)
 
 TEST(ScanTextureSets, NumbersQualifyingSetsInWalkOrder)
 {
-    SetSpec empty = Set(1, {});
+    SetShape empty = Set(1, {});
     const OptImage image = Image(SimpleModel({
         Set(1, {MakeTexture("TexA"), MakeTexture("TexB")}),
         Set(1, {MakeTexture("TexC")}),             // one member: never a set
         Set(0, {MakeTexture("TexD"), MakeTexture("TexE")}),
         Set(2, {MakeTexture("TexF"), MakeTexture("TexG")}),
         empty,                                     // no members, still counted
-        Set(1, {MakeTexture("TexH"), TextureRefSpec{"TexRef"}, MakeTexture("tex_low")}),
+        Set(1, {MakeTexture("TexH"), TextureRefShape{"TexRef"}, MakeTexture("tex_low")}),
     }));
     EXPECT_EQ(ScanTextureSets(image), (Names{"Tex Set 1", "Tex Set 2", "Tex Set 3"}));
     EXPECT_EQ(ListSetTextures(image, 0), (Names{Name8("TexA"), Name8("TexB")}));
@@ -89,18 +89,18 @@ TEST(ScanTextureSets, NumbersQualifyingSetsInWalkOrder)
 
 TEST(ScanTextureSets, ThirdItemListsTheThirdSetWhereverItStands)
 {
-    ModelSpec spec = SimpleModel({Set(1, {MakeTexture("TexA1"), MakeTexture("TexA2")})});
-    GroupSpec other;
-    other.branch.parts.push_back(PartSpec{{Set(1, {MakeTexture("TexB1"), MakeTexture("TexB2")}), MakeTexture("TexX"),
+    ModelShape tree = SimpleModel({Set(1, {MakeTexture("TexA1"), MakeTexture("TexA2")})});
+    GroupShape other;
+    other.branch.parts.push_back(PartShape{{Set(1, {MakeTexture("TexB1"), MakeTexture("TexB2")}), MakeTexture("TexX"),
                                            Set(1, {MakeTexture("TexC1"), MakeTexture("TexC2")})}});
-    spec.tops.push_back(TopSpec{{other}});
-    const OptImage image = Image(spec);
+    tree.tops.push_back(TopShape{{other}});
+    const OptImage image = Image(tree);
     EXPECT_EQ(ListSetTextures(image, 2), (Names{Name8("TexC1"), Name8("TexC2")}));
 }
 
 TEST(ScanTextures, NothingQualifiesGivesEmptyLists)
 {
-    const OptImage image = Image(ModelSpec{});
+    const OptImage image = Image(ModelShape{});
     EXPECT_TRUE(ScanIlluminationTextures(image).empty());
     EXPECT_TRUE(ScanTransparencyTextures(image).empty());
     EXPECT_TRUE(ScanTextureSets(image).empty());

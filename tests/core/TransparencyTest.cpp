@@ -74,9 +74,9 @@ TEST(Transparency, OwnedPaletteGetsTheAlphaNodeRightBehindIt)
 
 TEST(Transparency, SharedPaletteIsCopiedFirstAndTheOthersKeepIt)
 {
-    ModelSpec spec = SimpleModel({MakeTexture("TexA", 64, 64, 0), MakeTexture("TexB", 4, 4, 0), MakeTexture("TexC")});
-    spec.palettes = {MakePalette(11)};
-    const BuiltModel m = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA", 64, 64, 0), MakeTexture("TexB", 4, 4, 0), MakeTexture("TexC")});
+    tree.palettes = {MakePalette(11)};
+    const BuiltModel m = Build(tree);
     const WalkFacts before = ReadWalkFacts(m.bytes);
     const Result out = MakeTransparent(m.bytes, {"TexA"}, 111);
     ASSERT_EQ(out.bytes.size(), m.bytes.size() + 4 + 8192 + 24 + 4096);
@@ -94,7 +94,7 @@ TEST(Transparency, SharedPaletteIsCopiedFirstAndTheOthersKeepIt)
 TEST(Transparency, CustomSelectSetsThePixelsOfMatchedEntriesOnly)
 {
     // Entry 5 is 0x1234: red 2, green 17, blue 20, scaled (16, 68, 160). The rest of row 7 is black.
-    TextureSpec t = MakeTexture("TexA", 64, 64);
+    TextureShape t = MakeTexture("TexA", 64, 64);
     t.ownPalette = PaletteWithRow7({{5, 0x1234}});
     const BuiltModel m = Build(SimpleModel({t}));
     const Rgb entry5{16, 68, 160};
@@ -122,7 +122,7 @@ TEST(Transparency, OpacityTwoFiftyFiveStillAddsTheNode)
 
 TEST(Transparency, TexturesWithAChildAreLeftAloneAndNoLongerListed)
 {
-    TextureSpec lit = MakeTexture("TexA");
+    TextureShape lit = MakeTexture("TexA");
     lit.childCount = 1;
     const BuiltModel m = Build(SimpleModel({lit, MakeTexture("TexA"), MakeTexture("TexB")}));
     const Result out = MakeTransparent(m.bytes, {"TexA"}, 0);
@@ -140,9 +140,9 @@ TEST(Transparency, PaletteBytesNeverChangeEvenWhenTheyLookLikeAPointer)
 {
     // The Long at palette offset 20 designates the end of the file. While the texture is half
     // made, its child slot holds the palette pointer; that slot must not be followed.
-    ModelSpec spec = SimpleModel({MakeTexture("TexA"), MakeTexture("TexS", 4, 4, 0), MakeTexture("TexB")});
-    spec.palettes = {MakePalette(12)};
-    BuiltModel m = Build(spec);
+    ModelShape tree = SimpleModel({MakeTexture("TexA"), MakeTexture("TexS", 4, 4, 0), MakeTexture("TexB")});
+    tree.palettes = {MakePalette(12)};
+    BuiltModel m = Build(tree);
     const auto end = static_cast<std::int32_t>(m.bytes.size());
     const std::int32_t own = ReadWalkFacts(m.bytes).textures[0].paletteAt;
     SetLong(m.bytes, static_cast<std::size_t>(own + 20), m.globalOffset + end);

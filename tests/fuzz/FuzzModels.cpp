@@ -14,41 +14,41 @@ class Generator {
 public:
     explicit Generator(InputReader& in) : in_(in) {}
 
-    ModelSpec Model()
+    ModelShape Model()
     {
-        ModelSpec spec;
+        ModelShape tree;
         // Pointers are offsets moved by these; the large ones leave little or no room to grow.
-        spec.globalOffset = in_.Pick(std::vector<std::int32_t>{0x1000, 0, 8, 0x00A00000, -0x10000000, 0x7F000000});
+        tree.globalOffset = in_.Pick(std::vector<std::int32_t>{0x1000, 0, 8, 0x00A00000, -0x10000000, 0x7F000000});
         const int palettes = in_.Int(0, 2);
         for (int p = 0; p < palettes; ++p) {
-            spec.palettes.push_back(MakePalette(in_.Byte()));
+            tree.palettes.push_back(MakePalette(in_.Byte()));
         }
         palettes_ = palettes;
         const int tops = in_.Int(0, 2);
         for (int t = 0; t < tops; ++t) {
-            spec.tops.push_back(Top());
+            tree.tops.push_back(Top());
         }
-        return spec;
+        return tree;
     }
 
 private:
-    TopSpec Top()
+    TopShape Top()
     {
-        TopSpec top;
+        TopShape top;
         const int children = in_.Int(0, 3);
         for (int c = 0; c < children; ++c) {
             switch (in_.Int(0, 5)) {
-            case 0: top.children.push_back(NullSpec{}); break;
-            case 1: top.children.push_back(OtherChildSpec{in_.Pick(std::vector<std::int32_t>{1, 5, 20})}); break;
+            case 0: top.children.push_back(NullShape{}); break;
+            case 1: top.children.push_back(OtherChildShape{in_.Pick(std::vector<std::int32_t>{1, 5, 20})}); break;
             default: top.children.push_back(Group()); break;
             }
         }
         return top;
     }
 
-    GroupSpec Group()
+    GroupShape Group()
     {
-        GroupSpec group;
+        GroupShape group;
         group.selector = in_.Pick(std::vector<std::int32_t>{2, 1, 3, 4, 0, 5, -1});
         const int parts = in_.Int(0, 3);
         for (int p = 0; p < parts; ++p) {
@@ -61,14 +61,14 @@ private:
         return group;
     }
 
-    PartSpec Part()
+    PartShape Part()
     {
-        PartSpec part;
+        PartShape part;
         const int leaves = in_.Int(0, 4);
         for (int m = 0; m < leaves; ++m) {
             switch (in_.Int(0, 7)) {
-            case 0: part.leaves.push_back(NullSpec{}); break;
-            case 1: part.leaves.push_back(RawLeafSpec{in_.Pick(std::vector<std::int32_t>{1, 7, 26, 99})}); break;
+            case 0: part.leaves.push_back(NullShape{}); break;
+            case 1: part.leaves.push_back(RawLeafShape{in_.Pick(std::vector<std::int32_t>{1, 7, 26, 99})}); break;
             case 2:
             case 3: part.leaves.push_back(Set()); break;
             default:
@@ -81,9 +81,9 @@ private:
         return part;
     }
 
-    SetSpec Set()
+    SetShape Set()
     {
-        SetSpec set;
+        SetShape set;
         set.mode = in_.Pick(std::vector<std::int32_t>{1, 1, 0, 2});
         const int members = in_.Int(1, 3);
         if (members == 1) {
@@ -95,8 +95,8 @@ private:
         }
         for (int i = 0; i < members; ++i) {
             switch (in_.Int(0, 3)) {
-            case 0: set.members.push_back(TextureRefSpec{in_.Pick(NamePool())}); break;
-            case 1: set.members.push_back(RawLeafSpec{in_.Pick(std::vector<std::int32_t>{1, 26})}); break;
+            case 0: set.members.push_back(TextureRefShape{in_.Pick(NamePool())}); break;
+            case 1: set.members.push_back(RawLeafShape{in_.Pick(std::vector<std::int32_t>{1, 26})}); break;
             default:
                 if (textures_ < kMaxTextures) {
                     set.members.push_back(Texture());
@@ -104,18 +104,18 @@ private:
                 break;
             }
         }
-        if (set.members.size() == 1 && !std::holds_alternative<TextureSpec>(set.members.front())) {
+        if (set.members.size() == 1 && !std::holds_alternative<TextureShape>(set.members.front())) {
             // A texture left out at the limit must not leave a lone non-texture member.
-            set.members.push_back(TextureRefSpec{"TexR"});
+            set.members.push_back(TextureRefShape{"TexR"});
         }
         return set;
     }
 
-    TextureSpec Texture()
+    TextureShape Texture()
     {
         ++textures_;
         const int shared = palettes_ > 0 && in_.Bool() ? in_.Int(0, palettes_ - 1) : -1;
-        TextureSpec t = MakeTexture(in_.Pick(NamePool()), in_.Int(0, kMaxSide), in_.Int(0, kMaxSide), shared);
+        TextureShape t = MakeTexture(in_.Pick(NamePool()), in_.Int(0, kMaxSide), in_.Int(0, kMaxSide), shared);
         if (in_.OneIn(4)) {
             // Pixel data of its own length and content: DataSize need not be width x height.
             t.pixels.resize(static_cast<std::size_t>(in_.Int(1, 64)));
@@ -149,7 +149,7 @@ const std::vector<std::string>& NamePool()
     return names;
 }
 
-ModelSpec GenerateModel(InputReader& in)
+ModelShape GenerateModel(InputReader& in)
 {
     return Generator(in).Model();
 }

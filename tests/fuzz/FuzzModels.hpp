@@ -14,6 +14,6 @@ namespace lathwork::fuzz {
 // The names the generated textures take, so that duplicates and near misses occur.
 const std::vector<std::string>& NamePool();
 
-testkit::ModelSpec GenerateModel(InputReader& in);
+testkit::ModelShape GenerateModel(InputReader& in);
 
 } // namespace lathwork::fuzz

@@ -193,14 +193,14 @@ bool LeavesThirtyTwoBits(const OptError& error)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     InputReader in(data, size);
-    ModelSpec spec = GenerateModel(in);
+    ModelShape tree = GenerateModel(in);
     if (in.OneIn(8)) {
         // Pointers close to the top of the 32-bit range: growing the file may leave it.
-        spec.globalOffset = 0;
-        const auto length = static_cast<std::int32_t>(Build(spec).bytes.size());
-        spec.globalOffset = std::numeric_limits<std::int32_t>::max() - length - in.Int(0, 255) * 256;
+        tree.globalOffset = 0;
+        const auto length = static_cast<std::int32_t>(Build(tree).bytes.size());
+        tree.globalOffset = std::numeric_limits<std::int32_t>::max() - length - in.Int(0, 255) * 256;
     }
-    const BuiltModel built = Build(spec);
+    const BuiltModel built = Build(tree);
     const OptImage original(built.bytes);
 
     std::vector<TextureRecord> textures;

@@ -18,19 +18,19 @@ namespace {
 constexpr std::size_t kRequestBytes = 32;
 constexpr int kRewriteKinds = 5;
 
-std::vector<ModelSpec> Models()
+std::vector<ModelShape> Models()
 {
-    std::vector<ModelSpec> models;
+    std::vector<ModelShape> models;
     models.push_back(SimpleModel({MakeTexture("TexA", 4, 2), MakeTexture("TexB", 3, 3, 0)}, 8));
     models.back().palettes.push_back(MakePalette(7));
-    TextureSpec lit = MakeTexture("TexLit", 2, 2);
+    TextureShape lit = MakeTexture("TexLit", 2, 2);
     lit.childCount = 1;
-    models.push_back(SimpleModel({lit, SetSpec{.mode = 1, .members = {MakeTexture("TexS1", 2, 2), TextureRefSpec{"TexR"}}, .count = {}},
-                                  SetSpec{.mode = 0, .members = {MakeTexture("TexOne", 2, 2)}, .count = {}}},
+    models.push_back(SimpleModel({lit, SetShape{.mode = 1, .members = {MakeTexture("TexS1", 2, 2), TextureRefShape{"TexR"}}, .count = {}},
+                                  SetShape{.mode = 0, .members = {MakeTexture("TexOne", 2, 2)}, .count = {}}},
                                  0x100));
-    ModelSpec two = SimpleModel({MakeTexture("TexC", 2, 2, 0), MakeTexture("TexD", 2, 2, 0)}, 0x40);
+    ModelShape two = SimpleModel({MakeTexture("TexC", 2, 2, 0), MakeTexture("TexD", 2, 2, 0)}, 0x40);
     two.palettes.push_back(MakePalette(3));
-    std::get<GroupSpec>(two.tops[0].children[0]).branch.distances = {6.467e-05f, 3.414e-05f, 1.0f};
+    std::get<GroupShape>(two.tops[0].children[0]).branch.distances = {6.467e-05f, 3.414e-05f, 1.0f};
     models.push_back(two);
     models.push_back(RichModel());
     models.push_back(GenerateLargeModel(3));

@@ -23,11 +23,11 @@ void ExpectOneWarning(WindowDriver& d)
     QCOMPARE(warning.text, QStringLiteral("The program will now modify the OPT.  This process will take a moment."));
 }
 
-ModelSpec ThreeSets()
+ModelShape ThreeSets()
 {
-    SetSpec a{1, {MakeTexture("TEX00010"), MakeTexture("TEX00011")}, {}};
-    SetSpec b{1, {MakeTexture("TEX00020"), MakeTexture("TEX00021")}, {}};
-    SetSpec c{1, {MakeTexture("TEX00030"), MakeTexture("TEX00031")}, {}};
+    SetShape a{1, {MakeTexture("TEX00010"), MakeTexture("TEX00011")}, {}};
+    SetShape b{1, {MakeTexture("TEX00020"), MakeTexture("TEX00021")}, {}};
+    SetShape c{1, {MakeTexture("TEX00030"), MakeTexture("TEX00031")}, {}};
     return SimpleModel({a, b, c});
 }
 
@@ -148,9 +148,9 @@ private slots:
     void cloakingScanAndWrite()
     {
         WindowDriver d;
-        ModelSpec spec = SimpleModel({MakeTexture("TEX00001")});
-        std::get<GroupSpec>(spec.tops[0].children[0]).branch.distances = {3.413533e-05f, 0.0f};
-        const BuiltModel built = d.WriteOpt("SHIP.OPT", spec);
+        ModelShape tree = SimpleModel({MakeTexture("TEX00001")});
+        std::get<GroupShape>(tree.tops[0].children[0]).branch.distances = {3.413533e-05f, 0.0f};
+        const BuiltModel built = d.WriteOpt("SHIP.OPT", tree);
         d.Open();
         d.ScanIn("SHIP.OPT", "cloakingmenu", "cloakbutbegin");
         QCOMPARE(d.Caption("cloakbutbegin"), QStringLiteral("BEGIN"));

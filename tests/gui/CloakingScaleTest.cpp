@@ -25,13 +25,13 @@ namespace {
 
 BuiltModel Model(const std::vector<std::vector<float>>& tables)
 {
-    ModelSpec spec;
-    TopSpec top;
+    ModelShape tree;
+    TopShape top;
     for (const auto& distances : tables) {
-        top.children.push_back(GroupSpec{.selector = 1, .branch = BranchSpec{.parts = {}, .distances = distances}});
+        top.children.push_back(GroupShape{.selector = 1, .branch = BranchShape{.parts = {}, .distances = distances}});
     }
-    spec.tops.push_back(top);
-    return Build(spec);
+    tree.tops.push_back(top);
+    return Build(tree);
 }
 
 std::uint32_t EntryBits(const std::filesystem::path& file, const BuiltModel& model, std::size_t branch, std::size_t k)
@@ -265,9 +265,9 @@ void CloakingScaleTest::oneDistanceLeavesTheLowShipHidden()
 
 void CloakingScaleTest::noBranchNodeShowsNever()
 {
-    ModelSpec spec;
-    spec.tops.push_back(TopSpec{.children = {OtherChildSpec{}}});
-    const auto model = Build(spec);
+    ModelShape tree;
+    tree.tops.push_back(TopShape{.children = {OtherChildShape{}}});
+    const auto model = Build(tree);
     ScanModel(model); // the box already reads "never": the ship still shows
     QCOMPARE(high->text(), QStringLiteral("never"));
     QVERIFY(!Ship("highshippic")->isHidden());

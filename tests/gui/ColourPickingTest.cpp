@@ -17,14 +17,14 @@ constexpr std::uint16_t kD = Entry(200, 100, 48);
 // A 4 x 2 texture. Shown (bitmap rows run bottom-up):
 //   y = 0: black, D, black, C
 //   y = 1: C, C + 8, C - 8, C with red + 16
-TextureSpec Swatches(const char* name)
+TextureShape Swatches(const char* name)
 {
     return models::Painted(name, 4, 2,
                            {kC, Entry(88, 48, 168), Entry(72, 32, 152), Entry(96, 40, 160), Entry(0, 0, 0), kD},
                            {0, 1, 2, 3, 4, 5, 4, 0});
 }
 
-ModelSpec TwoTextures() { return SimpleModel({Swatches("TEX00001"), Swatches("TEX00002")}); }
+ModelShape TwoTextures() { return SimpleModel({Swatches("TEX00001"), Swatches("TEX00002")}); }
 
 using Points = QSet<QPair<int, int>>;
 
@@ -195,7 +195,7 @@ private slots:
     void clicksOnThePreviewInOtherModesChangeNoList()
     {
         WindowDriver d;
-        d.WriteOpt("SHIP.OPT", SimpleModel({SetSpec{1, {Swatches("TEX00001"), Swatches("TEX00002")}, {}}}));
+        d.WriteOpt("SHIP.OPT", SimpleModel({SetShape{1, {Swatches("TEX00001"), Swatches("TEX00002")}, {}}}));
         d.Open();
         d.ScanIn("SHIP.OPT", "animationmenu", "animbutbegin");
         d.ClickRow("animtexturesetlist", 0);

@@ -190,17 +190,17 @@ private slots:
         constexpr std::int32_t min = std::numeric_limits<std::int32_t>::min();
         const std::vector<std::pair<std::int32_t, std::int32_t>> sizes = {
             {max, max}, {-1, -1}, {65536, 65536}, {1, min}, {100000, 1}, {0, 5}, {3, 3}, {4096, 4096}};
-        std::vector<LeafSpec> leaves;
-        SetSpec set{1, {}, {}};
+        std::vector<LeafShape> leaves;
+        SetShape set{1, {}, {}};
         for (std::size_t i = 0; i < sizes.size(); ++i) {
-            TextureSpec t = MakeTexture("TEX0000" + std::to_string(i), 4, 4);
+            TextureShape t = MakeTexture("TEX0000" + std::to_string(i), 4, 4);
             t.width = sizes[i].first;
             t.height = sizes[i].second;
             t.pixels = Bytes(16, static_cast<std::uint8_t>(i));
             leaves.push_back(t);
             set.members.push_back(t);
         }
-        TextureSpec beyond = MakeTexture("TEX00099", 4, 4);
+        TextureShape beyond = MakeTexture("TEX00099", 4, 4);
         leaves.push_back(beyond);
         leaves.push_back(set);
         BuiltModel built = Build(SimpleModel(leaves));

@@ -14,7 +14,7 @@ using namespace lathwork::testkit;
 namespace {
 
 // Two textures named TEX00005, a 4 x 4 one and then an 8 x 2 one, and TEX00006.
-ModelSpec Duplicates()
+ModelShape Duplicates()
 {
     return SimpleModel({MakeTexture("TEX00005", 4, 4), MakeTexture("TEX00006", 2, 2), MakeTexture("TEX00005", 8, 2)});
 }
@@ -108,7 +108,7 @@ private slots:
     void largeTextureShowsItsTopLeftAndStaysPickable()
     {
         WindowDriver d;
-        TextureSpec big = models::Painted("TEX00001", 300, 280, {models::Entry(0, 0, 0), models::Entry(80, 40, 160)},
+        TextureShape big = models::Painted("TEX00001", 300, 280, {models::Entry(0, 0, 0), models::Entry(80, 40, 160)},
                                           Bytes(300 * 280, 0));
         big.pixels[(279 - 255) * 300 + 255] = 1; // rows run bottom-up: the last visible pixel of the pane
         d.WriteOpt("BIG.OPT", SimpleModel({big}));

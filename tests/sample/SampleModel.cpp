@@ -81,10 +81,10 @@ Bytes Pixels(int width, int height, const std::function<int(int x, int y)>& inde
     return pixels;
 }
 
-testkit::TextureSpec Texture(const char* name, int width, int height, const std::function<int(int, int)>& index,
+testkit::TextureShape Texture(const char* name, int width, int height, const std::function<int(int, int)>& index,
                              const std::vector<Colour>& stops)
 {
-    testkit::TextureSpec t;
+    testkit::TextureShape t;
     t.name = name;
     t.width = width;
     t.height = height;
@@ -95,7 +95,7 @@ testkit::TextureSpec Texture(const char* name, int width, int height, const std:
 
 const std::vector<Colour> kSteel{{20, 24, 32}, {80, 88, 100}, {150, 158, 170}, {225, 230, 238}};
 
-testkit::TextureSpec HullPlating()
+testkit::TextureShape HullPlating()
 {
     return Texture("TEX00001", 64, 64, [](int x, int y) {
         const bool seam = x % 32 == 0 || y % 16 == 0;
@@ -105,7 +105,7 @@ testkit::TextureSpec HullPlating()
     }, kSteel);
 }
 
-testkit::TextureSpec CockpitGlass()
+testkit::TextureShape CockpitGlass()
 {
     return Texture("TEX00002", 64, 32, [](int x, int y) {
         const int sky = 60 + y * 4;
@@ -115,7 +115,7 @@ testkit::TextureSpec CockpitGlass()
     }, {{4, 12, 40}, {20, 60, 140}, {90, 170, 230}, {240, 250, 255}});
 }
 
-testkit::TextureSpec EngineGlow()
+testkit::TextureShape EngineGlow()
 {
     return Texture("TEX00003", 32, 32, [](int x, int y) {
         const double d = std::hypot(x - 15.5, y - 15.5);
@@ -123,7 +123,7 @@ testkit::TextureSpec EngineGlow()
     }, {{10, 4, 2}, {140, 30, 10}, {250, 140, 30}, {255, 250, 200}});
 }
 
-testkit::TextureSpec WingStripes()
+testkit::TextureShape WingStripes()
 {
     // 30 pixels wide: rows that are not a multiple of 4 bytes long.
     return Texture("TEX00004", 30, 60, [](int x, int y) {
@@ -133,7 +133,7 @@ testkit::TextureSpec WingStripes()
     }, {{15, 15, 20}, {120, 120, 130}, {180, 30, 30}, {240, 240, 240}});
 }
 
-testkit::TextureSpec WindowLights()
+testkit::TextureShape WindowLights()
 {
     // Dark hull with yellow windows: the windows are the colours to make self-lit.
     return Texture("TEX00005", 64, 64, [](int x, int y) {
@@ -142,7 +142,7 @@ testkit::TextureSpec WindowLights()
     }, {{10, 12, 18}, {50, 55, 70}, {90, 90, 100}, {255, 210, 60}, {255, 245, 170}});
 }
 
-testkit::TextureSpec Insignia()
+testkit::TextureShape Insignia()
 {
     return Texture("TEX00006", 32, 32, [](int x, int y) {
         const double d = std::hypot(x - 15.5, y - 15.5);
@@ -152,7 +152,7 @@ testkit::TextureSpec Insignia()
 }
 
 // A beacon of frames frame-count: the light moves round the ring.
-testkit::TextureSpec Beacon(const char* name, int frame, int frames)
+testkit::TextureShape Beacon(const char* name, int frame, int frames)
 {
     return Texture(name, 16, 16, [frame, frames](int x, int y) {
         const double angle = std::atan2(y - 7.5, x - 7.5) + 3.14159265;
@@ -162,7 +162,7 @@ testkit::TextureSpec Beacon(const char* name, int frame, int frames)
     }, {{5, 5, 8}, {60, 10, 10}, {255, 60, 40}, {255, 230, 200}});
 }
 
-testkit::TextureSpec Scanner(const char* name, int frame)
+testkit::TextureShape Scanner(const char* name, int frame)
 {
     return Texture(name, 32, 8, [frame](int x, int y) {
         const int beam = frame * 10 + 4;
@@ -171,9 +171,9 @@ testkit::TextureSpec Scanner(const char* name, int frame)
 }
 
 // Two textures sharing palette 0 of the model.
-testkit::TextureSpec SharedPanel(const char* name, int seed)
+testkit::TextureShape SharedPanel(const char* name, int seed)
 {
-    testkit::TextureSpec t;
+    testkit::TextureShape t;
     t.name = name;
     t.width = 32;
     t.height = 32;
@@ -186,11 +186,11 @@ testkit::TextureSpec SharedPanel(const char* name, int seed)
 
 testkit::BuiltModel BuildSampleModel()
 {
-    testkit::ModelSpec spec;
-    spec.globalOffset = 0x00200000;
-    spec.palettes.push_back(Palette(Ramp({{30, 20, 10}, {120, 90, 50}, {200, 170, 110}})));
+    testkit::ModelShape tree;
+    tree.globalOffset = 0x00200000;
+    tree.palettes.push_back(Palette(Ramp({{30, 20, 10}, {120, 90, 50}, {200, 170, 110}})));
 
-    testkit::PartSpec high;
+    testkit::PartShape high;
     high.leaves.push_back(HullPlating());
     high.leaves.push_back(CockpitGlass());
     high.leaves.push_back(EngineGlow());
@@ -199,31 +199,31 @@ testkit::BuiltModel BuildSampleModel()
     high.leaves.push_back(Insignia());
     high.leaves.push_back(SharedPanel("TEX00007", 0));
     high.leaves.push_back(SharedPanel("TEX00008", 1));
-    testkit::SetSpec beacon;
+    testkit::SetShape beacon;
     beacon.members = {Beacon("TEX00010", 0, 3), Beacon("TEX00011", 1, 3), Beacon("TEX00012", 2, 3)};
     high.leaves.push_back(beacon);
-    testkit::SetSpec scanner;
+    testkit::SetShape scanner;
     scanner.members = {Scanner("TEX00020", 0), Scanner("TEX00021", 1), Scanner("TEX00022", 2)};
     high.leaves.push_back(scanner);
-    testkit::SetSpec single;
+    testkit::SetShape single;
     single.members = {Insignia()};
-    std::get<testkit::TextureSpec>(single.members.front()).name = "TEX00030";
+    std::get<testkit::TextureShape>(single.members.front()).name = "TEX00030";
     high.leaves.push_back(single);
 
     // The far detail level: the hull and the engines only.
-    testkit::PartSpec low;
-    testkit::TextureSpec farHull = HullPlating();
+    testkit::PartShape low;
+    testkit::TextureShape farHull = HullPlating();
     farHull.name = "TEX00040";
     low.leaves.push_back(farHull);
-    testkit::TextureSpec farGlow = EngineGlow();
+    testkit::TextureShape farGlow = EngineGlow();
     farGlow.name = "TEX00041";
     low.leaves.push_back(farGlow);
 
-    testkit::GroupSpec group;
+    testkit::GroupShape group;
     group.branch.parts = {high, low};
     group.branch.distances = {3.413533e-05f, 6.467e-05f}; // 2 km and 1 km
-    spec.tops.push_back(testkit::TopSpec{{group}});
-    return testkit::Build(spec);
+    tree.tops.push_back(testkit::TopShape{{group}});
+    return testkit::Build(tree);
 }
 
 } // namespace lathwork::sample

@@ -26,9 +26,9 @@ struct Generator {
     bool odd;
     int palettes;
 
-    TextureSpec Texture()
+    TextureShape Texture()
     {
-        TextureSpec t;
+        TextureShape t;
         t.name = kNames[static_cast<std::size_t>(Pick(rng, 0, static_cast<int>(kNames.size()) - 1))];
         t.width = Pick(rng, 1, 12);
         t.height = Pick(rng, 1, 12);
@@ -48,9 +48,9 @@ struct Generator {
         return t;
     }
 
-    SetSpec Set()
+    SetShape Set()
     {
-        SetSpec s;
+        SetShape s;
         const int mode = Pick(rng, 0, 9);
         s.mode = mode < 4 ? 0 : (mode < 8 ? 1 : 2);
         const int members = Pick(rng, 0, 99) < 30 ? 1 : Pick(rng, 0, 3);
@@ -59,9 +59,9 @@ struct Generator {
             if (kind < 6 || (members == 1 && !odd)) {
                 s.members.push_back(Texture());
             } else if (kind < 8) {
-                s.members.push_back(TextureRefSpec{kNames[static_cast<std::size_t>(Pick(rng, 0, 5))]});
+                s.members.push_back(TextureRefShape{kNames[static_cast<std::size_t>(Pick(rng, 0, 5))]});
             } else {
-                s.members.push_back(RawLeafSpec{1});
+                s.members.push_back(RawLeafShape{1});
             }
         }
         if (odd && Chance(rng, 15) && !s.members.empty()) {
@@ -70,9 +70,9 @@ struct Generator {
         return s;
     }
 
-    PartSpec Part()
+    PartShape Part()
     {
-        PartSpec p;
+        PartShape p;
         const int leaves = Pick(rng, 0, 5);
         for (int i = 0; i < leaves; ++i) {
             const int kind = Pick(rng, 0, 19);
@@ -81,22 +81,22 @@ struct Generator {
             } else if (kind < 15) {
                 p.leaves.push_back(Set());
             } else if (kind < 17) {
-                p.leaves.push_back(RawLeafSpec{kind == 15 ? 1 : 9});
+                p.leaves.push_back(RawLeafShape{kind == 15 ? 1 : 9});
             } else {
-                p.leaves.push_back(NullSpec{});
+                p.leaves.push_back(NullShape{});
             }
         }
         return p;
     }
 
-    TopSpec Top()
+    TopShape Top()
     {
-        TopSpec top;
+        TopShape top;
         const int children = Pick(rng, 1, 3);
         for (int i = 0; i < children; ++i) {
             const int kind = Pick(rng, 0, 9);
             if (kind < 7) {
-                GroupSpec g;
+                GroupShape g;
                 const int selectors[] = {0, 1, 2, 3, 4, 5, -1};
                 g.selector = selectors[Pick(rng, 0, 6)];
                 const int parts = Pick(rng, 0, 3);
@@ -106,9 +106,9 @@ struct Generator {
                 g.branch.distances.resize(static_cast<std::size_t>(Pick(rng, 0, parts + 1)), 1.5e-05f);
                 top.children.push_back(g);
             } else if (kind < 9) {
-                top.children.push_back(OtherChildSpec{Pick(rng, 1, 5)});
+                top.children.push_back(OtherChildShape{Pick(rng, 1, 5)});
             } else {
-                top.children.push_back(NullSpec{});
+                top.children.push_back(NullShape{});
             }
         }
         return top;
@@ -284,7 +284,7 @@ bool KeepsModelIndexable(Mutation mutation)
 
 RandomModel MakeRandomModel(std::mt19937& rng, Mutation mutation, bool oddShapes)
 {
-    ModelSpec shape;
+    ModelShape shape;
     const std::int32_t offsets[] = {0, 0x1000, 0x00A00000, -2000, 77};
     shape.globalOffset = offsets[Pick(rng, 0, 4)];
     const int palettes = Pick(rng, 0, 3);

@@ -115,7 +115,7 @@ Bytes Row7(const Bytes& paletteBlock)
     return Bytes(paletteBlock.begin() + 3584, paletteBlock.begin() + 4096);
 }
 
-BuiltModel OneTexture(TextureSpec t)
+BuiltModel OneTexture(TextureShape t)
 {
     return Build(SimpleModel({std::move(t)}));
 }

@@ -53,6 +53,6 @@ std::uint32_t ExpectedPixel(const Bytes& pixels, const Bytes& paletteRow, int wi
 Bytes Row7(const Bytes& paletteBlock);
 
 // A one-texture model around t.
-BuiltModel OneTexture(TextureSpec t);
+BuiltModel OneTexture(TextureShape t);
 
 } // namespace lathwork::testkit

@@ -32,7 +32,7 @@ public:
         std::memcpy(out_.bytes.data() + at, n.data(), 8);
     }
 
-    std::int32_t Texture(const TextureSpec& t, std::vector<std::int32_t>& paletteFixups)
+    std::int32_t Texture(const TextureShape& t, std::vector<std::int32_t>& paletteFixups)
     {
         Bytes pixels = t.pixels;
         if (pixels.empty()) {
@@ -77,7 +77,7 @@ public:
         return x;
     }
 
-    std::int32_t Ref(const TextureRefSpec& r)
+    std::int32_t Ref(const TextureRefShape& r)
     {
         const std::int32_t x = Reserve(32);
         Long(x + 4, 7);
@@ -94,18 +94,18 @@ public:
         return x;
     }
 
-    std::int32_t Member(const MemberSpec& m, std::vector<std::int32_t>& fix)
+    std::int32_t Member(const MemberShape& m, std::vector<std::int32_t>& fix)
     {
-        if (const auto* t = std::get_if<TextureSpec>(&m)) {
+        if (const auto* t = std::get_if<TextureShape>(&m)) {
             return Texture(*t, fix);
         }
-        if (const auto* r = std::get_if<TextureRefSpec>(&m)) {
+        if (const auto* r = std::get_if<TextureRefShape>(&m)) {
             return Ref(*r);
         }
-        return Raw(std::get<RawLeafSpec>(m).type);
+        return Raw(std::get<RawLeafShape>(m).type);
     }
 
-    std::int32_t Set(const SetSpec& s, std::vector<std::int32_t>& fix)
+    std::int32_t Set(const SetShape& s, std::vector<std::int32_t>& fix)
     {
         const auto n = static_cast<std::int32_t>(s.members.size());
         const std::int32_t x = Reserve(24 + 4 * static_cast<std::size_t>(n));
@@ -122,7 +122,7 @@ public:
         return x;
     }
 
-    std::int32_t Part(const PartSpec& p, std::vector<std::int32_t>& fix)
+    std::int32_t Part(const PartShape& p, std::vector<std::int32_t>& fix)
     {
         const auto n = static_cast<std::int32_t>(p.leaves.size());
         const std::int32_t x = Reserve(24 + 4 * static_cast<std::size_t>(n));
@@ -131,13 +131,13 @@ public:
         Long(x + 12, Ptr(x + 24));
         out_.parts.push_back(x);
         for (std::int32_t m = 0; m < n; ++m) {
-            const LeafSpec& leaf = p.leaves[static_cast<std::size_t>(m)];
+            const LeafShape& leaf = p.leaves[static_cast<std::size_t>(m)];
             std::int32_t child = -1;
-            if (const auto* t = std::get_if<TextureSpec>(&leaf)) {
+            if (const auto* t = std::get_if<TextureShape>(&leaf)) {
                 child = Texture(*t, fix);
-            } else if (const auto* s = std::get_if<SetSpec>(&leaf)) {
+            } else if (const auto* s = std::get_if<SetShape>(&leaf)) {
                 child = Set(*s, fix);
-            } else if (const auto* r = std::get_if<RawLeafSpec>(&leaf)) {
+            } else if (const auto* r = std::get_if<RawLeafShape>(&leaf)) {
                 child = Raw(r->type);
             }
             Long(x + 24 + 4 * m, child < 0 ? 0 : Ptr(child));
@@ -145,7 +145,7 @@ public:
         return x;
     }
 
-    std::int32_t Branch(const BranchSpec& b, std::vector<std::int32_t>& fix)
+    std::int32_t Branch(const BranchShape& b, std::vector<std::int32_t>& fix)
     {
         const auto n = static_cast<std::int32_t>(std::max(b.parts.size(), b.distances.size()));
         const std::int32_t x = Reserve(24);
@@ -164,14 +164,14 @@ public:
         out_.branches.push_back(x);
         for (std::int32_t k = 0; k < n; ++k) {
             // A branch with more distances than parts points its spare entries at an empty part.
-            const PartSpec empty;
-            const PartSpec& part = static_cast<std::size_t>(k) < b.parts.size() ? b.parts[static_cast<std::size_t>(k)] : empty;
+            const PartShape empty;
+            const PartShape& part = static_cast<std::size_t>(k) < b.parts.size() ? b.parts[static_cast<std::size_t>(k)] : empty;
             Long(table + 4 * k, Ptr(Part(part, fix)));
         }
         return x;
     }
 
-    std::int32_t Group(const GroupSpec& gs, std::vector<std::int32_t>& fix)
+    std::int32_t Group(const GroupShape& gs, std::vector<std::int32_t>& fix)
     {
         const std::int32_t x = Reserve(40);
         Long(x + 4, 0);
@@ -190,7 +190,7 @@ public:
         return x;
     }
 
-    std::int32_t Top(const TopSpec& t, std::vector<std::int32_t>& fix)
+    std::int32_t Top(const TopShape& t, std::vector<std::int32_t>& fix)
     {
         const auto n = static_cast<std::int32_t>(t.children.size());
         const std::int32_t x = Reserve(24 + 4 * static_cast<std::size_t>(n));
@@ -199,11 +199,11 @@ public:
         Long(x + 12, Ptr(x + 24));
         out_.tops.push_back(x);
         for (std::int32_t j = 0; j < n; ++j) {
-            const TopChildSpec& child = t.children[static_cast<std::size_t>(j)];
+            const TopChildShape& child = t.children[static_cast<std::size_t>(j)];
             std::int32_t c = -1;
-            if (const auto* gs = std::get_if<GroupSpec>(&child)) {
+            if (const auto* gs = std::get_if<GroupShape>(&child)) {
                 c = Group(*gs, fix);
-            } else if (const auto* o = std::get_if<OtherChildSpec>(&child)) {
+            } else if (const auto* o = std::get_if<OtherChildShape>(&child)) {
                 c = Raw(o->type);
             }
             Long(x + 24 + 4 * j, c < 0 ? 0 : Ptr(c));
@@ -261,23 +261,23 @@ std::int32_t BuiltModel::Texture(const std::string& name, std::size_t which) con
     throw std::out_of_range("no texture named " + name);
 }
 
-BuiltModel Build(const ModelSpec& spec)
+BuiltModel Build(const ModelShape& tree)
 {
     BuiltModel out;
-    out.globalOffset = spec.globalOffset;
-    Writer w(spec.globalOffset, out);
-    const auto tops = static_cast<std::int32_t>(spec.tops.size());
+    out.globalOffset = tree.globalOffset;
+    Writer w(tree.globalOffset, out);
+    const auto tops = static_cast<std::int32_t>(tree.tops.size());
     w.Reserve(22 + 4 * static_cast<std::size_t>(tops));
     w.Long(0, 0x4F505446);                     // never read
-    w.Long(8, spec.globalOffset + 8);           // PointerBase
+    w.Long(8, tree.globalOffset + 8);           // PointerBase
     w.Long(14, tops);
     std::vector<std::int32_t> paletteFixups;
     for (std::int32_t i = 0; i < tops; ++i) {
-        const std::int32_t top = w.Top(spec.tops[static_cast<std::size_t>(i)], paletteFixups);
+        const std::int32_t top = w.Top(tree.tops[static_cast<std::size_t>(i)], paletteFixups);
         w.Long(22 + 4 * i, w.Ptr(top));
     }
     w.Long(18, tops > 0 ? w.Ptr(out.tops.front()) : 0);
-    for (const Bytes& palette : spec.palettes) {
+    for (const Bytes& palette : tree.palettes) {
         out.sharedPalettes.push_back(w.Here());
         w.Append(palette);
     }
@@ -289,15 +289,15 @@ BuiltModel Build(const ModelSpec& spec)
     return out;
 }
 
-ModelSpec SimpleModel(std::vector<LeafSpec> leaves, std::int32_t globalOffset)
+ModelShape SimpleModel(std::vector<LeafShape> leaves, std::int32_t globalOffset)
 {
-    ModelSpec spec;
-    spec.globalOffset = globalOffset;
-    GroupSpec group;
-    group.branch.parts.push_back(PartSpec{std::move(leaves)});
+    ModelShape tree;
+    tree.globalOffset = globalOffset;
+    GroupShape group;
+    group.branch.parts.push_back(PartShape{std::move(leaves)});
     group.branch.distances = {3.413533e-05f};
-    spec.tops.push_back(TopSpec{{group}});
-    return spec;
+    tree.tops.push_back(TopShape{{group}});
+    return tree;
 }
 
 Bytes MakePalette(std::uint32_t seed)
@@ -334,9 +334,9 @@ Bytes PaletteWithRow7(const std::map<int, std::uint16_t>& entries)
     return palette;
 }
 
-TextureSpec MakeTexture(const std::string& name, std::int32_t width, std::int32_t height, int sharedPalette)
+TextureShape MakeTexture(const std::string& name, std::int32_t width, std::int32_t height, int sharedPalette)
 {
-    TextureSpec t;
+    TextureShape t;
     t.name = name;
     t.width = width;
     t.height = height;
@@ -344,24 +344,24 @@ TextureSpec MakeTexture(const std::string& name, std::int32_t width, std::int32_
     return t;
 }
 
-ModelSpec GenerateLargeModel(int textureCount, std::uint32_t seed)
+ModelShape GenerateLargeModel(int textureCount, std::uint32_t seed)
 {
-    ModelSpec spec;
-    spec.globalOffset = 0x00A00000;
+    ModelShape tree;
+    tree.globalOffset = 0x00A00000;
     for (int p = 0; p < 16; ++p) {
-        spec.palettes.push_back(MakePalette(seed * 100 + static_cast<std::uint32_t>(p)));
+        tree.palettes.push_back(MakePalette(seed * 100 + static_cast<std::uint32_t>(p)));
     }
-    GroupSpec group;
+    GroupShape group;
     group.branch.distances = {6.467e-05f, 3.414e-05f};
-    PartSpec part;
+    PartShape part;
     int made = 0;
     while (made < textureCount) {
         char name[9];
         std::snprintf(name, sizeof name, "TEX%05d", made % 100000);
-        TextureSpec t = MakeTexture(name, 96, 96, made % 2 == 0 ? -1 : made % 16);
+        TextureShape t = MakeTexture(name, 96, 96, made % 2 == 0 ? -1 : made % 16);
         if (made % 64 == 63 && made + 1 < textureCount) {
             // Every 64th leaf is an animatable set of two textures.
-            SetSpec set;
+            SetShape set;
             set.members.push_back(t);
             std::snprintf(name, sizeof name, "TEX%05d", (made + 1) % 100000);
             set.members.push_back(MakeTexture(name, 96, 96, (made + 1) % 16));
@@ -373,14 +373,14 @@ ModelSpec GenerateLargeModel(int textureCount, std::uint32_t seed)
         }
         if (part.leaves.size() == 8) {
             group.branch.parts.push_back(std::move(part));
-            part = PartSpec{};
+            part = PartShape{};
         }
     }
     if (!part.leaves.empty()) {
         group.branch.parts.push_back(std::move(part));
     }
-    spec.tops.push_back(TopSpec{{group}});
-    return spec;
+    tree.tops.push_back(TopShape{{group}});
+    return tree;
 }
 
 } // namespace lathwork::testkit

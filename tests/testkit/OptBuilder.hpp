@@ -15,69 +15,69 @@ namespace lathwork::testkit {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct TextureSpec {
+struct TextureShape {
     std::string name;                    // up to 8 bytes, padded with zero bytes
     std::int32_t width = 4;
     std::int32_t height = 4;
     Bytes pixels;                        // DataSize bytes; empty means width*height bytes of 0..
     std::optional<std::int32_t> imageSize; // ImageSize; defaults to pixels.size()
-    int sharedPalette = -1;              // index into ModelSpec::palettes, -1: own palette
+    int sharedPalette = -1;              // index into ModelShape::palettes, -1: own palette
     Bytes ownPalette;                    // 8192 bytes behind the pixels; empty: made from the name
     std::int32_t childCount = 0;         // c; 1 adds an alpha node behind the palette
     std::uint8_t alphaFill = 255;        // opacity bytes of that alpha node
 };
 
-struct TextureRefSpec {
+struct TextureRefShape {
     std::string name;
 };
 
 // A leaf of another type (1, or an unknown code), 24 bytes with a pointer at +20.
-struct RawLeafSpec {
+struct RawLeafShape {
     std::int32_t type = 1;
 };
 
 // A zero child pointer.
-struct NullSpec {};
+struct NullShape {};
 
-using MemberSpec = std::variant<TextureSpec, TextureRefSpec, RawLeafSpec>;
+using MemberShape = std::variant<TextureShape, TextureRefShape, RawLeafShape>;
 
-struct SetSpec {
+struct SetShape {
     std::int32_t mode = 1;
-    std::vector<MemberSpec> members;
+    std::vector<MemberShape> members;
     std::optional<std::int32_t> count;   // NodeCount; defaults to members.size()
 };
 
-using LeafSpec = std::variant<TextureSpec, SetSpec, RawLeafSpec, NullSpec>;
+using LeafShape = std::variant<TextureShape, SetShape, RawLeafShape, NullShape>;
 
-struct PartSpec {
-    std::vector<LeafSpec> leaves;
+struct PartShape {
+    std::vector<LeafShape> leaves;
 };
 
-struct BranchSpec {
-    std::vector<PartSpec> parts;
+struct BranchShape {
+    std::vector<PartShape> parts;
     std::vector<float> distances;        // padded with 0 up to the part count; the count is
                                          // max(parts, distances)
 };
 
-struct GroupSpec {
+struct GroupShape {
     std::int32_t selector = 2;
-    BranchSpec branch;
+    BranchShape branch;
 };
 
 // A top-node child whose type is not 0: not descended, its +20 is a pointer.
-struct OtherChildSpec {
+struct OtherChildShape {
     std::int32_t type = 1;
 };
 
-using TopChildSpec = std::variant<GroupSpec, OtherChildSpec, NullSpec>;
+using TopChildShape = std::variant<GroupShape, OtherChildShape, NullShape>;
 
-struct TopSpec {
-    std::vector<TopChildSpec> children;
+struct TopShape {
+    std::vector<TopChildShape> children;
 };
 
-struct ModelSpec {
+struct ModelShape {
     std::int32_t globalOffset = 0x1000;  // PointerBase - 8
-    std::vector<TopSpec> tops;
+    std::vector<TopShape> tops;
     std::vector<Bytes> palettes;         // shared palettes, laid out after the nodes
 };
 
@@ -97,10 +97,10 @@ struct BuiltModel {
     std::int32_t Texture(const std::string& name, std::size_t which = 0) const;
 };
 
-BuiltModel Build(const ModelSpec& spec);
+BuiltModel Build(const ModelShape& tree);
 
 // Convenience: one top node, one group (selector 2), one branch, one part holding the leaves.
-ModelSpec SimpleModel(std::vector<LeafSpec> leaves, std::int32_t globalOffset = 0x1000);
+ModelShape SimpleModel(std::vector<LeafShape> leaves, std::int32_t globalOffset = 0x1000);
 
 // A palette whose row r, entry i holds a value derived from seed, r and i; row 7 differs from
 // the others so that illumination shows.
@@ -111,7 +111,7 @@ Bytes MakePalette(std::uint32_t seed);
 Bytes PaletteWithRow7(const std::map<int, std::uint16_t>& entries);
 
 // A texture with pixels 0, 1, 2, ... (mod 256).
-TextureSpec MakeTexture(const std::string& name, std::int32_t width = 4, std::int32_t height = 4,
+TextureShape MakeTexture(const std::string& name, std::int32_t width = 4, std::int32_t height = 4,
                         int sharedPalette = -1);
 
 // The 8 stored bytes of a name, padded with zero bytes.
@@ -125,6 +125,6 @@ float GetSingle(const Bytes& bytes, std::size_t offset);
 // A large model for benchmarks: textureCount 96 x 96 textures in parts of 8, half owning their
 // palette, the rest sharing one of 16, with a few texture sets. About 13.4 kB per texture, so
 // 2,000 textures make about 27 MB.
-ModelSpec GenerateLargeModel(int textureCount, std::uint32_t seed = 1);
+ModelShape GenerateLargeModel(int textureCount, std::uint32_t seed = 1);
 
 } // namespace lathwork::testkit

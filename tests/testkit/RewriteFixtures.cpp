@@ -124,30 +124,30 @@ std::string CompareStructure(const WalkFacts& before, const WalkFacts& after)
     return "";
 }
 
-ModelSpec RichModel()
+ModelShape RichModel()
 {
-    ModelSpec spec;
-    spec.globalOffset = 0x2000;
-    spec.palettes = {MakePalette(7), MakePalette(8)};
-    TextureSpec withChild = MakeTexture("TexChild", 4, 2);
+    ModelShape tree;
+    tree.globalOffset = 0x2000;
+    tree.palettes = {MakePalette(7), MakePalette(8)};
+    TextureShape withChild = MakeTexture("TexChild", 4, 2);
     withChild.childCount = 1;
     withChild.alphaFill = 77;
-    GroupSpec first;
+    GroupShape first;
     first.selector = 2;
-    first.branch.parts.push_back(PartSpec{{MakeTexture("TexOwn"), MakeTexture("TexShA", 4, 4, 0), NullSpec{},
-                                           RawLeafSpec{1}, withChild}});
-    first.branch.parts.push_back(PartSpec{{
-        SetSpec{.mode = 1, .members = {MakeTexture("TexSet1", 2, 2, 1), TextureRefSpec{"TexRefN"}, MakeTexture("TexSet2")}, .count = {}},
-        SetSpec{.mode = 0, .members = {MakeTexture("TexSet3", 4, 4, 0)}, .count = {}},
-        RawLeafSpec{7},
+    first.branch.parts.push_back(PartShape{{MakeTexture("TexOwn"), MakeTexture("TexShA", 4, 4, 0), NullShape{},
+                                           RawLeafShape{1}, withChild}});
+    first.branch.parts.push_back(PartShape{{
+        SetShape{.mode = 1, .members = {MakeTexture("TexSet1", 2, 2, 1), TextureRefShape{"TexRefN"}, MakeTexture("TexSet2")}, .count = {}},
+        SetShape{.mode = 0, .members = {MakeTexture("TexSet3", 4, 4, 0)}, .count = {}},
+        RawLeafShape{7},
     }});
     first.branch.distances = {1.0f, 2.0f, 3.0f};
-    GroupSpec second;
+    GroupShape second;
     second.selector = 3;
-    second.branch.parts.push_back(PartSpec{{MakeTexture("TexShB", 8, 8, 0), MakeTexture("TexOwn")}});
+    second.branch.parts.push_back(PartShape{{MakeTexture("TexShB", 8, 8, 0), MakeTexture("TexOwn")}});
     second.branch.distances = {5.0f};
-    spec.tops.push_back(TopSpec{{first, OtherChildSpec{5}, NullSpec{}, second}});
-    return spec;
+    tree.tops.push_back(TopShape{{first, OtherChildShape{5}, NullShape{}, second}});
+    return tree;
 }
 
 } // namespace lathwork::testkit

@@ -45,6 +45,6 @@ WalkFacts ReadWalkFacts(const Bytes& bytes);
 std::string CompareStructure(const WalkFacts& before, const WalkFacts& after);
 
 // A model with every node kind the relocation walk knows.
-ModelSpec RichModel();
+ModelShape RichModel();
 
 } // namespace lathwork::testkit

@@ -12,29 +12,29 @@ using namespace lathwork::testkit;
 
 // TEX00001 (leaf), tex00002 (lower case: never listed), TEX00003 (has a child), set 1
 // {TEX00010, TEX00011}, set 2 {TEX00020, reference TEX00021}, one-member set {TEX00030}.
-inline ModelSpec Mixed()
+inline ModelShape Mixed()
 {
-    TextureSpec withChild = MakeTexture("TEX00003");
+    TextureShape withChild = MakeTexture("TEX00003");
     withChild.childCount = 1;
-    SetSpec first;
+    SetShape first;
     first.members = {MakeTexture("TEX00010"), MakeTexture("TEX00011")};
-    SetSpec second;
-    second.members = {MakeTexture("TEX00020"), TextureRefSpec{"TEX00021"}};
-    SetSpec single;
+    SetShape second;
+    second.members = {MakeTexture("TEX00020"), TextureRefShape{"TEX00021"}};
+    SetShape single;
     single.members = {MakeTexture("TEX00030")};
     return SimpleModel({MakeTexture("TEX00001"), MakeTexture("tex00002"), withChild, first, second, single});
 }
 
 // One texture of the given size whose palette row 7 holds colours (entry i = colours[i]) and
 // whose pixels are the entries given, row by row.
-inline TextureSpec Painted(const char* name, int width, int height, const std::vector<std::uint16_t>& colours,
+inline TextureShape Painted(const char* name, int width, int height, const std::vector<std::uint16_t>& colours,
                            const Bytes& pixels)
 {
     std::map<int, std::uint16_t> entries;
     for (std::size_t i = 0; i < colours.size(); ++i) {
         entries[static_cast<int>(i)] = colours[i];
     }
-    TextureSpec t = MakeTexture(name, width, height);
+    TextureShape t = MakeTexture(name, width, height);
     t.ownPalette = PaletteWithRow7(entries);
     t.pixels = pixels;
     return t;

@@ -31,9 +31,9 @@ WindowDriver::~WindowDriver()
     QDir::setCurrent(previousCurrent_);
 }
 
-lathwork::testkit::BuiltModel WindowDriver::WriteOpt(const QString& name, const lathwork::testkit::ModelSpec& spec)
+lathwork::testkit::BuiltModel WindowDriver::WriteOpt(const QString& name, const lathwork::testkit::ModelShape& tree)
 {
-    lathwork::testkit::BuiltModel built = lathwork::testkit::Build(spec);
+    lathwork::testkit::BuiltModel built = lathwork::testkit::Build(tree);
     WriteBytes(name, built.bytes);
     return built;
 }

@@ -26,7 +26,7 @@ public:
 
     // Writes an OPT into the folder; call before the window is opened to see it listed, or
     // call Refresh() afterwards.
-    lathwork::testkit::BuiltModel WriteOpt(const QString& name, const lathwork::testkit::ModelSpec& spec);
+    lathwork::testkit::BuiltModel WriteOpt(const QString& name, const lathwork::testkit::ModelShape& tree);
     void WriteBytes(const QString& name, const lathwork::testkit::Bytes& bytes);
     lathwork::testkit::Bytes ReadBytes(const QString& name) const;
     QString Folder() const { return folder_.path(); }
