@@ -1,4 +1,5 @@
 #include "testkit/OptBuilder.hpp"
+#include "Cli.hpp"
 #include "testkit/TestFiles.hpp"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,6 @@ namespace lathwork {
 namespace {
 
 using namespace testkit;
-
-CommandResult Cli(std::vector<std::string> words)
-{
-    words.insert(words.begin(), LATHWORK_CLI);
-    return RunCommand(words);
-}
 
 class CloakCommand : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 #include "cli/NameCodec.hpp"
 #include "opt/OptError.hpp"
 #include "testkit/OptBuilder.hpp"
+#include "Cli.hpp"
 #include "testkit/TestFiles.hpp"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,6 @@ namespace lathwork {
 namespace {
 
 using namespace testkit;
-
-CommandResult Cli(std::vector<std::string> words)
-{
-    words.insert(words.begin(), LATHWORK_CLI);
-    return RunCommand(words);
-}
 
 class ListCommand : public ::testing::Test {
 protected:
