@@ -22,21 +22,21 @@ void InMemory(benchmark::State& state, RewriteEngine engine, bool transparency)
         state.PauseTiming();
         OptImage image{std::vector<std::uint8_t>(bytes)};
         state.ResumeTiming();
-        indexed = transparency ? RunTransparency(image, {ScanTransparencyTextures(image), {}, 111}, engine).indexed
-                               : RunIllumination(image, {ScanIlluminationTextures(image), {}}, engine).indexed;
+        indexed = transparency ? RunTransparency(image, {ScanTransparencyTextures(image), {}, 111}, engine).onePass
+                               : RunIllumination(image, {ScanIlluminationTextures(image), {}}, engine).onePass;
     }
     state.counters["indexed"] = indexed ? 1 : 0;
 }
 
 void BM_IlluminationInMemory(benchmark::State& state)
 {
-    InMemory(state, RewriteEngine::Indexed, false);
+    InMemory(state, RewriteEngine::OnePass, false);
 }
 BENCHMARK(BM_IlluminationInMemory)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_TransparencyInMemory(benchmark::State& state)
 {
-    InMemory(state, RewriteEngine::Indexed, true);
+    InMemory(state, RewriteEngine::OnePass, true);
 }
 BENCHMARK(BM_TransparencyInMemory)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->Iterations(5);
 

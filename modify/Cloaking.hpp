@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modify/Requests.hpp"
 #include "opt/OptImage.hpp"
 
 #include <bit>
@@ -56,7 +57,7 @@ CloakingScan ScanCloakingDistances(const OptImage& image);
 // low. Nothing is inserted. low may be empty when the scan found no second distance; a table
 // with two entries then gives OptError (the file changed since the scan). A distance table
 // outside the file gives OptError; the caller discards the image then.
-void WriteCloakingDistances(OptImage& image, float high, std::optional<float> low);
+RewriteReport WriteCloakingDistances(OptImage& image, float high, std::optional<float> low);
 
 // The distance scale: a ship's left edge at x = 0 is 0 km (ALWAYS), at x = kScaleEnd it is
 // 2^zoom km (and NEVER).

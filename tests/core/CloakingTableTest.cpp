@@ -1,3 +1,4 @@
+#include "opt/OptImage.hpp"
 #include "modify/Cloaking.hpp"
 #include "opt/OptError.hpp"
 #include "testkit/OptBuilder.hpp"

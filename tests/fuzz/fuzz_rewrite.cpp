@@ -22,7 +22,7 @@ namespace {
 constexpr std::size_t kRequestBytes = 32;
 
 // The error message, or nullopt when the rewrite returned.
-std::optional<std::string> Run(OptImage& image, const Operation& op, RewriteEngine engine = RewriteEngine::Indexed)
+std::optional<std::string> Run(OptImage& image, const Operation& op, RewriteEngine engine = RewriteEngine::OnePass)
 {
     try {
         Apply(image, op, engine);
