@@ -23,6 +23,7 @@
 #include "opt/ByteCodec.hpp"
 #include "opt/Layout.hpp"
 #include "opt/OptError.hpp"
+#include "opt/PageAdvice.hpp"
 #include "opt/Pointer.hpp"
 #include "opt/TextureNode.hpp"
 
@@ -32,6 +33,7 @@
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace lathwork {
 
@@ -109,6 +111,7 @@ public:
     RewriteReport Produce(std::vector<std::uint8_t>& out)
     {
         out.reserve(static_cast<std::size_t>(length_));
+        AdviseLargePages(out.data(), out.capacity()); // tens of megabytes written once
         const auto bytes = loaded_.Bytes();
         std::int32_t copied = 0;
         for (const Block& block : blocks_) {
@@ -142,7 +145,8 @@ private:
                 report_.notFound.push_back(name);
                 continue;
             }
-            for (const std::int32_t node : found->second) {
+            // A name named again adds nothing: its nodes are all considered already.
+            for (const std::int32_t node : std::exchange(found->second, {})) {
                 if (seen.insert(node).second) {
                     Consider(node);
                 }

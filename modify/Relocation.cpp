@@ -84,19 +84,19 @@ public:
     void OtherTopChild(std::int32_t child) override
     {
         Owner(SlotOwner::OtherTopChild, child);
-        Note(child, child + 24LL, WalkSurvey::Kind::Node);
+        Note(child, child + kHeader, WalkSurvey::Kind::Node);
     }
 
     void GroupSelector(std::int32_t group, std::int32_t branchSlot) override
     {
         Owner(SlotOwner::Group, group);
-        Note(group, std::max<std::int64_t>(group + 24LL, branchSlot + 4LL), WalkSurvey::Kind::Node);
+        Note(group, std::max<std::int64_t>(group + kHeader, branchSlot + 4LL), WalkSurvey::Kind::Node);
     }
 
     void Branch(std::int32_t branch) override
     {
         Owner(SlotOwner::Branch, branch);
-        Note(branch, branch + 24LL, WalkSurvey::Kind::Node);
+        Note(branch, branch + kHeader, WalkSurvey::Kind::Node);
     }
 
     void BranchParts(std::int32_t table, std::int32_t count) override
@@ -114,7 +114,7 @@ public:
     {
         switch (type) {
         case kTypeTexture: break; // at Texture
-        case kTypeTextureSet: Note(leaf, leaf + 24LL, WalkSurvey::Kind::Node); break;
+        case kTypeTextureSet: Note(leaf, leaf + kHeader, WalkSurvey::Kind::Node); break;
         case kTypeTextureRef: Referring(SlotOwner::TextureRef, leaf); break;
         case kTypeLeaf1: Referring(SlotOwner::Leaf1, leaf); break;
         default: Note(leaf, leaf + 8LL, WalkSurvey::Kind::Node); break;
@@ -124,7 +124,7 @@ public:
     void TextureSet(std::int32_t set, std::int32_t count) override
     {
         Owner(SlotOwner::TextureSet, set);
-        Note(set + 24LL, TableEnd(set, count), WalkSurvey::Kind::Table);
+        Note(set + std::int64_t{kInlineChildren}, TableEnd(set, count), WalkSurvey::Kind::Table);
     }
 
     void SetMember(std::int32_t member, std::int32_t type) override
@@ -154,10 +154,12 @@ public:
     void TextureChild(std::int32_t child) override
     {
         Owner(SlotOwner::Alpha, child);
-        Note(child, child + 24LL, WalkSurvey::Kind::Alpha);
+        Note(child, child + kHeader, WalkSurvey::Kind::Alpha);
     }
 
 private:
+    static constexpr std::int64_t kHeader = kNodeHeaderBytes;
+
     static std::int64_t TableEnd(std::int32_t node, std::int32_t count)
     {
         return static_cast<std::int64_t>(node) + kInlineChildren + 4LL * std::max(count, 0);
@@ -204,7 +206,7 @@ private:
     void Referring(SlotOwner owner, std::int32_t node)
     {
         Owner(owner, node);
-        Note(node, node + 24LL, WalkSurvey::Kind::Node);
+        Note(node, node + kHeader, WalkSurvey::Kind::Node);
     }
 
     void Note(std::int64_t start, std::int64_t end, WalkSurvey::Kind kind)
@@ -220,7 +222,8 @@ private:
     {
         const TextureNode texture = TextureNode::At(bytes_, offset);
         if (!texture.HasKnownLayout()) {
-            Note(offset, offset + 37LL, WalkSurvey::Kind::Node);
+            // Its header up to the palette slot it would have with no child.
+            Note(offset, texture.WithChildCount(0).PaletteSlot() + 4LL, WalkSurvey::Kind::Node);
             return;
         }
         const std::int64_t dataSize = bytes_.ReadLong(texture.DataSizeField());

@@ -21,6 +21,7 @@ inline constexpr std::int32_t kChildTablePtr = 12;
 inline constexpr std::int32_t kSetMode = 16;       // texture sets
 inline constexpr std::int32_t kDataPtr = 20;       // a stored pointer to the node's data
 inline constexpr std::int32_t kInlineChildren = 24;
+inline constexpr std::int32_t kNodeHeaderBytes = 24; // +0 .. +20
 
 // +20 by the kind of node: a branch's distance table, the word the animation clears in a set,
 // and the slot a group reads for most selectors.
