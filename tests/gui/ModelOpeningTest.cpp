@@ -63,7 +63,7 @@ QStringList Snapshot(LathworkWindow& w)
 
 enum class Way { Argument, OpenDialog, Recent, Drop };
 
-// Sends a drag and a drop of path onto control; returns whether the drag was accepted.
+// Drags path onto control and drops it; true when both were taken as a copy.
 bool DropOn(QWidget* control, const QString& path)
 {
     QMimeData data;
@@ -289,30 +289,26 @@ private slots:
         }
     }
 
-    void startArguments_data()
-    {
-        using Action = lathwork::app::StartArguments::Action;
-        QTest::addColumn<QStringList>("words");
-        QTest::addColumn<Action>("action");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("nothing") << QStringList{} << Action::Run << QString();
-        QTest::newRow("a file") << QStringList{"SHIP.OPT"} << Action::Run << QStringLiteral("SHIP.OPT");
-        QTest::newRow("help wins") << QStringList{"-x", "a", "b", "--help"} << Action::Help << QString();
-        QTest::newRow("version") << QStringList{"SHIP.OPT", "-v"} << Action::Version << QString();
-        QTest::newRow("dash file") << QStringList{"--", "-S.OPT"} << Action::Run << QStringLiteral("-S.OPT");
-        QTest::newRow("two files") << QStringList{"A.OPT", "B.OPT"} << Action::Error << QString();
-        QTest::newRow("unknown") << QStringList{"--bogus"} << Action::Error << QString();
-    }
-
     void startArguments()
     {
-        QFETCH(QStringList, words);
-        QFETCH(lathwork::app::StartArguments::Action, action);
-        QFETCH(QString, file);
-        const auto parsed = lathwork::app::ParseStartArguments(words);
-        QCOMPARE(parsed.action, action);
-        QCOMPARE(parsed.file, file);
-        QCOMPARE(parsed.error.isEmpty(), action != lathwork::app::StartArguments::Action::Error);
+        using Action = lathwork::app::StartArguments::Action;
+        const struct {
+            QStringList words;
+            Action action;
+            QString file;
+        } cases[] = {{{}, Action::Run, {}},
+                     {{"SHIP.OPT"}, Action::Run, "SHIP.OPT"},
+                     {{"-x", "a", "b", "--help"}, Action::Help, {}}, // help and version win over errors
+                     {{"SHIP.OPT", "-v"}, Action::Version, {}},
+                     {{"--", "-S.OPT"}, Action::Run, "-S.OPT"},
+                     {{"A.OPT", "B.OPT"}, Action::Error, {}},
+                     {{"--bogus"}, Action::Error, {}}};
+        for (const auto& c : cases) {
+            const auto parsed = lathwork::app::ParseStartArguments(c.words);
+            QCOMPARE(parsed.action, c.action);
+            QCOMPARE(parsed.file, c.file);
+            QCOMPARE(parsed.error.isEmpty(), c.action != Action::Error);
+        }
     }
 };
 
