@@ -3,12 +3,13 @@
 # make bench  builds and runs the benchmarks
 # make check  builds the tests with AddressSanitizer and UBSan and runs them
 # make fuzz-smoke  runs each fuzz target for a minute
+# make package  builds a Debian package (.deb) in the build folder
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench check fuzz-smoke clean
+.PHONY: all deps build run test bench check fuzz-smoke package clean
 
 all: build
 
@@ -36,6 +37,9 @@ check: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 FUZZ_SECONDS ?= 60
 fuzz-smoke: deps

@@ -177,24 +177,28 @@ QImage StartupPicture()
     return picture;
 }
 
+QImage ApplicationPicture(int size)
+{
+    QImage picture(size, size, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 100.0, size / 100.0);
+    QRadialGradient disc(QPointF(40, 35), 70);
+    disc.setColorAt(0, QColor(50, 70, 140));
+    disc.setColorAt(1, QColor(8, 10, 30));
+    p.setPen(QPen(QColor(240, 200, 90), 4));
+    p.setBrush(disc);
+    p.drawEllipse(QPointF(50, 50), 47, 47);
+    DrawShip(p, QRectF(14, 18, 72, 64), QColor(210, 220, 240), QColor(30, 40, 70));
+    return picture;
+}
+
 QIcon ApplicationIcon()
 {
     QIcon icon;
     for (const int size : {16, 32, 48, 64, 128}) {
-        QImage picture(size, size, QImage::Format_ARGB32_Premultiplied);
-        picture.fill(Qt::transparent);
-        QPainter p(&picture);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 100.0, size / 100.0);
-        QRadialGradient disc(QPointF(40, 35), 70);
-        disc.setColorAt(0, QColor(50, 70, 140));
-        disc.setColorAt(1, QColor(8, 10, 30));
-        p.setPen(QPen(QColor(240, 200, 90), 4));
-        p.setBrush(disc);
-        p.drawEllipse(QPointF(50, 50), 47, 47);
-        DrawShip(p, QRectF(14, 18, 72, 64), QColor(210, 220, 240), QColor(30, 40, 70));
-        p.end();
-        icon.addPixmap(QPixmap::fromImage(picture));
+        icon.addPixmap(QPixmap::fromImage(ApplicationPicture(size)));
     }
     return icon;
 }

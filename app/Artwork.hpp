@@ -15,7 +15,8 @@ QIcon ToolbarIcon(ModeArt mode);
 // The 256 x 256 picture bmpdisplay shows at start-up.
 QImage StartupPicture();
 
-// The application icon: a lathe-turned ship on a dark disc.
+// The application icon: a lathe-turned ship on a dark disc, drawn at size x size pixels.
+QImage ApplicationPicture(int size);
 QIcon ApplicationIcon();
 
 } // namespace lathwork::app

@@ -1,12 +1,12 @@
 #include "app/CloakingScale.hpp"
 
 #include "app/CloakingArtwork.hpp"
+#include "app/DataFiles.hpp"
 #include "app/FormState.hpp"
 #include "modify/Cloaking.hpp"
 #include "modify/RewriteFile.hpp"
 #include "opt/OptImage.hpp"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -90,7 +90,7 @@ QPixmap CloakingScale::Backdrop() const
 {
     QPixmap picture(QDir::current().absoluteFilePath(kBackdropFile));
     if (picture.isNull()) {
-        picture.load(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(kBackdropFile));
+        picture.load(lathwork::app::FindDataFile(kBackdropFile));
     }
     if (picture.isNull()) {
         picture = QPixmap::fromImage(cloakart::DrawBackdrop());

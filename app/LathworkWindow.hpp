@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
@@ -42,6 +43,10 @@ public:
     FormState& State() { return state_; }
     const FormState& State() const { return state_; }
 
+    // Opens the model at path as choosing its folder and clicking it in the file list would. A
+    // file that cannot be opened gets one message box and leaves the window as it was.
+    bool OpenModel(const QString& path);
+
 private:
     // Building the controls.
     void BuildMenus();
@@ -54,6 +59,11 @@ private:
     void BuildColourControls(QGroupBox* frame, const QString& prefix, lathwork::app::ColourMode& mode);
     void Connect();
     void ConnectColourMode(lathwork::app::ColourMode& mode);
+
+    // The File menu, the recent models, drops and the title (ModelOpening.cpp).
+    void BuildFileMenu();
+    void FillRecentMenu();
+    void ShowModelInTitle();
 
     // Modes and the workflow.
     QString CurrentMode() const;
@@ -117,6 +127,7 @@ private:
     QAction* illuminationmenu_ = nullptr;
     QAction* extracttexmenu_ = nullptr;
     QToolBar* imagemenu_ = nullptr;
+    QMenu* openrecentmenu_ = nullptr;
     std::vector<QAction*> toolbarButtons_;
 
     lathwork::app::DriveList* optdrive_ = nullptr;

@@ -124,6 +124,7 @@ LathworkWindow::LathworkWindow(QWidget* parent)
     BuildMenus();
     BuildClientArea();
     Connect();
+    BuildFileMenu();
     // Window load: Extract Textures waits for a file.
     extracttexmenu_->setEnabled(false);
 }
