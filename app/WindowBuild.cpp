@@ -298,35 +298,36 @@ QGroupBox* LathworkWindow::BuildTextureFrame(QWidget* client, ColourMode& m, con
     const QString prefix = QString::fromLatin1(names.prefix);
     const auto name = [&](const char* role) { return (prefix + QString::fromLatin1(role)).toLatin1(); };
 
-    // Left: the textures, the selection buttons and SCAN/BEGIN.
+    // Left: the textures, the selection buttons, the colour choice and SCAN/BEGIN.
     auto* listLabel = MakeLabel(f, names.listLabel, QStringLiteral("Textures in selected *.opt"));
     m.textures = MakeList(f, name("texturelist").constData(), true);
     m.selectAll = MakeButton(f, name("selalltextures").constData(), QStringLiteral("Select all"));
     m.deselectAll = MakeButton(f, name("deselalltextures").constData(), QStringLiteral("Deselect all"));
+    m.entire = Make<QRadioButton>(f, name("custompickoff").constData());
+    m.entire->setText(QStringLiteral("Entire texture"));
+    m.entire->setChecked(true);
+    m.custom = Make<QRadioButton>(f, name("custompickon").constData());
+    m.custom->setText(QStringLiteral("Custom select"));
     m.begin = MakeButton(f, name("butbegin").constData(), QStringLiteral("SCAN"), true);
     m.begin->setEnabled(false);
     auto* left = new QVBoxLayout;
     left->addWidget(listLabel);
     left->addWidget(m.textures, 1);
     left->addLayout(Row({m.selectAll, m.deselectAll}));
+    left->addWidget(m.entire);
+    left->addWidget(m.custom);
     left->addWidget(m.begin);
 
-    // Right: the colour choice, the picked colours with their swatch, and the tolerance.
-    m.entire = Make<QRadioButton>(f, name("custompickoff").constData());
-    m.entire->setText(QStringLiteral("Entire texture"));
-    m.entire->setChecked(true);
-    m.custom = Make<QRadioButton>(f, name("custompickon").constData());
-    m.custom->setText(QStringLiteral("Custom select"));
+    // Right: the picked colours with their swatch, and the tolerance.
     m.red = MakeList(f, name("redtintbox").constData(), false);
     m.green = MakeList(f, name("greentintbox").constData(), false);
     m.blue = MakeList(f, name("bluetintbox").constData(), false);
     m.swatch = MakeSwatch(f, name("tintdisplay").constData(), m.swatchColour);
-    m.swatch->setMinimumSize(80, 40);
+    m.swatch->setMinimumWidth(32);
     m.swatchText = MakeBox(f, name("tinttext").constData(), QString(), kUiFont);
     m.swatchText->setReadOnly(true);
     m.swatchText->setTextMargins(0, 0, 0, 0);
     m.swatchText->setAlignment(Qt::AlignCenter);
-    m.swatchText->setMinimumWidth(m.swatchText->fontMetrics().horizontalAdvance(QStringLiteral("255, 255, 255")) + 12);
     m.remove = MakeButton(f, name("removecolor").constData(), QStringLiteral("Remove selected"));
     m.remove->setEnabled(false);
     auto* toleranceLabel = MakeLabel(f, names.toleranceLabel, QStringLiteral("Similarity tolerance"));
@@ -335,15 +336,16 @@ QGroupBox* LathworkWindow::BuildTextureFrame(QWidget* client, ColourMode& m, con
     new lathwork::app::NumberBox(m.tolerance, m.toleranceBox, this);
     LinkTintLists(m);
 
-    auto* swatchColumn = new QVBoxLayout;
-    swatchColumn->addWidget(m.swatch, 1);
-    swatchColumn->addWidget(m.swatchText);
-    auto* tints = Row({m.red, m.green, m.blue});
-    tints->setSpacing(0);
-    tints->addLayout(swatchColumn, 1);
+    auto* tints = new QGridLayout;
+    tints->setHorizontalSpacing(0);
+    tints->addWidget(m.red, 0, 0);
+    tints->addWidget(m.green, 0, 1);
+    tints->addWidget(m.blue, 0, 2);
+    tints->addWidget(m.swatchText, 1, 0, 1, 3);
+    tints->addWidget(m.swatch, 0, 3, 2, 1);
+    tints->setColumnMinimumWidth(3, 32);
+    tints->setColumnStretch(3, 1);
     auto* right = new QVBoxLayout;
-    right->addWidget(m.entire);
-    right->addWidget(m.custom);
     right->addLayout(tints, 1);
     right->addWidget(m.remove, 0, Qt::AlignLeft);
     right->addWidget(toleranceLabel);
@@ -364,7 +366,7 @@ void LathworkWindow::LinkTintLists(ColourMode& m)
     // scroll together with the blue list's scroll bar.
     const QList<ListBox*> lists{m.red, m.green, m.blue};
     for (ListBox* list : lists) {
-        const int width = list->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 2 * list->frameWidth() + 4;
+        const int width = list->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 2 * list->frameWidth() + 10;
         const bool last = list == m.blue;
         list->setFixedWidth(last ? width + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) : width);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
