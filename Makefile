@@ -4,12 +4,14 @@
 # make check  builds the tests with AddressSanitizer and UBSan and runs them
 # make fuzz-smoke  runs each fuzz target for a minute
 # make package  builds a Debian package (.deb) in the build folder
+# make gui-soak  runs the window exerciser for 100,000 random user actions
+#                (SOAK_ACTIONS=n, SOAK_SEED=n to replay a walk; the seed is printed)
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench check fuzz-smoke package clean
+.PHONY: all deps build run test bench check fuzz-smoke package gui-soak clean
 
 all: build
 
@@ -46,6 +48,11 @@ fuzz-smoke: deps
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DLATHWORK_FUZZ=ON
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	./scripts/fuzz-smoke $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+SOAK_ACTIONS ?= 100000
+gui-soak: build
+	cd $(BUILD)/tests/gui && QT_QPA_PLATFORM=offscreen LATHWORK_EXERCISER_ACTIONS=$(SOAK_ACTIONS) \
+	  $(if $(SOAK_SEED),LATHWORK_EXERCISER_SEED=$(SOAK_SEED)) ./WindowExerciserTest
 
 clean:
 	rm -rf $(BUILD) build-*

@@ -3,6 +3,7 @@
 #include "app/CloakingArtwork.hpp"
 #include "app/DataFiles.hpp"
 #include "app/FormState.hpp"
+#include "app/rules/CloakingScaleRules.hpp"
 #include "modify/Cloaking.hpp"
 #include "modify/RewriteFile.hpp"
 #include "opt/OptImage.hpp"
@@ -33,7 +34,7 @@ QLabel* MakeShip(QWidget* pane, const char* name, int top, bool high)
     auto* ship = new QLabel(pane);
     ship->setObjectName(QString::fromLatin1(name));
     ship->setPixmap(QPixmap::fromImage(cloakart::DrawShip(high)));
-    ship->setGeometry(lathwork::kScaleEnd, top, kShipSize, kShipSize);
+    ship->setGeometry(lathwork::rules::kScaleEnd, top, kShipSize, kShipSize);
     ship->setToolTip(QStringLiteral("NEVER"));
     ship->setCursor(Qt::SizeHorCursor);
     ship->hide();
@@ -65,14 +66,14 @@ CloakingScale::CloakingScale(QWidget* pane, QLineEdit* highBox, QLineEdit* lowBo
 
     zoom_ = new QScrollBar(Qt::Horizontal, pane);
     zoom_->setObjectName(QStringLiteral("zoomadjuster"));
-    zoom_->setRange(lathwork::kZoomMin, lathwork::kZoomMax);
-    zoom_->setValue(lathwork::kZoomMin);
+    zoom_->setRange(lathwork::rules::kZoomMin, lathwork::rules::kZoomMax);
+    zoom_->setValue(lathwork::rules::kZoomMin);
     zoom_->setSingleStep(1);
     zoom_->setPageStep(1);
     zoom_->setGeometry(8, cloakart::kZoomBarTop, 240, 16);
     zoom_->hide();
 
-    zoomLabel_ = new QLabel(QString::fromStdString(lathwork::ZoomText(lathwork::kZoomMin)), pane);
+    zoomLabel_ = new QLabel(QString::fromStdString(lathwork::rules::ZoomText(lathwork::rules::kZoomMin)), pane);
     zoomLabel_->setObjectName(QStringLiteral("zoomdistance"));
     zoomLabel_->setGeometry(168, cloakart::kZoomLabelTop, 80, 14);
     zoomLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -81,8 +82,15 @@ CloakingScale::CloakingScale(QWidget* pane, QLineEdit* highBox, QLineEdit* lowBo
     zoomLabel_->setPalette(palette);
     zoomLabel_->hide();
 
-    connect(highBox_, &QLineEdit::textChanged, this, [this] { PlaceShipIcon(highBox_); });
-    connect(lowBox_, &QLineEdit::textChanged, this, [this] { PlaceShipIcon(lowBox_); });
+    for (QLineEdit* box : {highBox_, lowBox_}) {
+        // Text set by the program runs the rule at once; typed text waits for its commit.
+        connect(box, &QLineEdit::textChanged, this, [this, box] {
+            if (!box->isModified()) {
+                PlaceShipIcon(box);
+            }
+        });
+        connect(box, &QLineEdit::editingFinished, this, [this] { CommitEdits(); });
+    }
     connect(zoom_, &QScrollBar::valueChanged, this, &CloakingScale::ZoomChanged);
 }
 
@@ -178,7 +186,7 @@ void CloakingScale::PlaceShipIcon(QLineEdit* box)
             lowShip_->show();
         }
     }
-    const lathwork::BoxChange change = lathwork::ApplyBoxChange(Text(box), Zoom());
+    const lathwork::rules::BoxChange change = lathwork::rules::ApplyBoxChange(Text(box), Zoom());
     if (change.replaceWith) {
         SetBoxText(box, QString::fromStdString(*change.replaceWith)); // runs this rule again
         return;
@@ -189,19 +197,29 @@ void CloakingScale::PlaceShipIcon(QLineEdit* box)
     }
 }
 
+void CloakingScale::CommitEdits()
+{
+    for (QLineEdit* box : {highBox_, lowBox_}) {
+        if (box->isModified()) {
+            box->setModified(false);
+            PlaceShipIcon(box);
+        }
+    }
+}
+
 void CloakingScale::DragShip(QWidget* ship, double paneX)
 {
     if (ship != highShip_ && ship != lowShip_) {
         return;
     }
-    const int x = lathwork::ClampDragX(paneX);
+    const int x = lathwork::rules::ClampDragX(paneX);
     ship->move(x, ship->y());
-    SetBoxText(ship == highShip_ ? highBox_ : lowBox_, QString::fromStdString(lathwork::DragText(x, Zoom())));
+    SetBoxText(ship == highShip_ ? highBox_ : lowBox_, QString::fromStdString(lathwork::rules::DragText(x, Zoom())));
 }
 
 void CloakingScale::ZoomChanged(int zoom)
 {
-    zoomLabel_->setText(QString::fromStdString(lathwork::ZoomText(zoom)));
+    zoomLabel_->setText(QString::fromStdString(lathwork::rules::ZoomText(zoom)));
     if (beginCaption_() != kBegin) {
         return;
     }
@@ -218,23 +236,34 @@ bool CloakingScale::eventFilter(QObject* watched, QEvent* event)
         return QObject::eventFilter(watched, event);
     }
     const QEvent::Type type = event->type();
+    const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                       type == QEvent::MouseButtonRelease;
+    if (!mouse) {
+        return QObject::eventFilter(watched, event);
+    }
+    const auto* mouseEvent = static_cast<QMouseEvent*>(event);
+    QPointF at = mouseEvent->position();
+    if (watched != pane_) {
+        at = static_cast<QWidget*>(watched)->mapTo(pane_, at);
+    }
     if (type == QEvent::MouseButtonPress && onShip && !static_cast<QWidget*>(watched)->isHidden() &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        mouseEvent->button() == Qt::LeftButton) {
         dragging_ = static_cast<QLabel*>(watched);
+        pressedAt_ = at;
+        moved_ = false;
         return true;
     }
     // While a ship is held, the pointer may be reported to the ship or to the pane under it.
-    if ((type == QEvent::MouseMove || type == QEvent::MouseButtonRelease) && dragging_ != nullptr &&
-        (watched == dragging_ || watched == pane_)) {
-        QPointF at = static_cast<QMouseEvent*>(event)->position();
-        if (watched != pane_) {
-            at = dragging_->mapTo(pane_, at);
-        }
+    // Only a pointer that moved makes a drag: a click leaves the ship and its box alone.
+    if (type != QEvent::MouseButtonPress && dragging_ != nullptr && (watched == dragging_ || watched == pane_)) {
+        moved_ = moved_ || at != pressedAt_;
         QLabel* ship = dragging_;
         if (type == QEvent::MouseButtonRelease) {
             dragging_ = nullptr;
         }
-        DragShip(ship, at.x());
+        if (moved_) {
+            DragShip(ship, at.x());
+        }
         return true;
     }
     return QObject::eventFilter(watched, event);
@@ -242,6 +271,7 @@ bool CloakingScale::eventFilter(QObject* watched, QEvent* event)
 
 void CloakingScale::SetBoxText(QLineEdit* box, const QString& text)
 {
+    box->setModified(false); // the program's text replaces an edit not yet committed
     if (box->text() == text) {
         PlaceShipIcon(box); // setText would not signal a change
     } else {
@@ -251,7 +281,7 @@ void CloakingScale::SetBoxText(QLineEdit* box, const QString& text)
 
 void CloakingScale::PlaceFromBox(QLineEdit* box, QLabel* ship, int zoom)
 {
-    if (const auto x = lathwork::ShipPosition(Text(box), zoom)) {
+    if (const auto x = lathwork::rules::ShipPosition(Text(box), zoom)) {
         ship->move(*x, ship->y());
     }
 }

@@ -15,7 +15,9 @@ struct FormState;
 
 // The cloaking distance scale inside the preview pane: the two draggable ship pictures
 // (highshippic, lowshippic), the zoom bar (zoomadjuster) and its label (zoomdistance), and
-// the rules that tie them to the two distance boxes the window owns.
+// the rules that tie them to the two distance boxes the window owns. A box's change rule runs
+// when its text is set (by the scan, a drag or the program) and when the user commits an edit
+// (Return, or leaving the box), never halfway through typing.
 class CloakingScale : public QObject {
     Q_OBJECT
 public:
@@ -49,8 +51,11 @@ public:
     // Checks the boxes first, as ValidateBoxes does.
     void Write(const QString& optPath);
 
-    // The change rule of a distance box (also run on every text change of either box).
+    // The change rule of a distance box.
     void PlaceShipIcon(QLineEdit* box);
+
+    // Runs the change rule of each box whose edit the user has not committed yet (BEGIN).
+    void CommitEdits();
 
     // A ship dragged over the pane with the pointer at paneX (pane coordinates): the ship's
     // left edge goes there, clamped to 0..232, and its box gets the distance. The mouse drag
@@ -78,5 +83,7 @@ private:
     QLabel* lowShip_;
     QScrollBar* zoom_;
     QLabel* zoomLabel_;
-    QLabel* dragging_ = nullptr;
+    QLabel* dragging_ = nullptr; // the ship held down
+    QPointF pressedAt_;           // where it was pressed, in pane coordinates
+    bool moved_ = false;          // the pointer moved while it was held: a drag, not a click
 };

@@ -1,14 +1,18 @@
 #include "app/ColourMode.hpp"
+#include "app/ListBox.hpp"
 
 #include "colour/PickedColour.hpp"
-
-#include <QListWidget>
 
 namespace lathwork::app {
 
 std::optional<lathwork::Rgb> PickedColour(const ColourMode& mode, int row)
 {
-    const auto text = [row](const QListWidget* list) { return list->item(row)->text().toStdString(); };
+    for (const ListBox* list : {mode.red, mode.green, mode.blue}) {
+        if (row < 0 || row >= list->count()) {
+            return std::nullopt;
+        }
+    }
+    const auto text = [row](const ListBox* list) { return list->item(row)->text().toStdString(); };
     return lathwork::ParsePickedColour(text(mode.red), text(mode.green), text(mode.blue));
 }
 

@@ -10,23 +10,24 @@
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
 
 namespace lathwork::app {
 
+class ListBox;
+
 // The controls one of the two colour-picking modes (Illumination, Transparency) works with.
 struct ColourMode {
     QString name;                     // the mode's name, as introframe shows it
-    QListWidget* textures = nullptr;  // the mode's texture list
+    ListBox* textures = nullptr;  // the mode's texture list
     QPushButton* begin = nullptr;     // its SCAN/BEGIN button
     QPushButton* selectAll = nullptr;
     QPushButton* deselectAll = nullptr;
-    QListWidget* red = nullptr;       // the three picked-colour lists, row by row
-    QListWidget* green = nullptr;
-    QListWidget* blue = nullptr;
+    ListBox* red = nullptr;       // the three picked-colour lists, row by row
+    ListBox* green = nullptr;
+    ListBox* blue = nullptr;
     QScrollBar* tolerance = nullptr;
     QLineEdit* toleranceBox = nullptr;
     QLabel* swatch = nullptr;
@@ -37,7 +38,8 @@ struct ColourMode {
     QColor swatchColour{128, 128, 128};
 };
 
-// Row row of the three picked-colour lists; nullopt when a text is no channel value.
+// Row row of the three picked-colour lists; nullopt when a list has no such row or a text is
+// no channel value.
 std::optional<lathwork::Rgb> PickedColour(const ColourMode& mode, int row);
 // Every picked colour in list order.
 std::vector<lathwork::Rgb> PickedColours(const ColourMode& mode);

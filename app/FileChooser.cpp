@@ -93,25 +93,56 @@ void FolderList::Fill()
     }
 }
 
-FileList::FileList(QWidget* parent) : QListWidget(parent) {}
+FileList::FileList(QWidget* parent) : ListBox(parent) {}
+
+QStringList FileList::Listing() const
+{
+    QStringList listed;
+    const QStringList names = QDir(path_).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : names) {
+        if (name.endsWith(".opt", Qt::CaseInsensitive)) {
+            listed << name;
+        }
+    }
+    return listed;
+}
 
 void FileList::SetPath(const QString& folder)
 {
     path_ = folder;
-    clear();
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : names) {
-        if (name.endsWith(".opt", Qt::CaseInsensitive)) {
-            addItem(name);
-        }
+    Quietly([&] {
+        clear();
+        addItems(Listing());
+        setCurrentRow(-1);
+    });
+}
+
+bool FileList::Reread()
+{
+    const QStringList names = Listing();
+    QStringList shown;
+    for (int row = 0; row < count(); ++row) {
+        shown << item(row)->text();
     }
-    setCurrentRow(-1);
+    const QString selected = FileName();
+    if (names == shown) {
+        return true;
+    }
+    Quietly([&] {
+        clear();
+        addItems(names);
+        SelectOnly(static_cast<int>(names.indexOf(selected)));
+        if (selected.isEmpty() || !names.contains(selected)) {
+            setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+        }
+    });
+    return selected.isEmpty() || names.contains(selected);
 }
 
 QString FileList::FileName() const
 {
-    const QListWidgetItem* item = currentItem();
-    return item != nullptr && item->isSelected() ? item->text() : QString();
+    const int row = SelectedRow();
+    return row >= 0 ? item(row)->text() : QString();
 }
 
 QString FileList::FilePath() const

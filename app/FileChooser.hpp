@@ -1,8 +1,11 @@
 #pragma once
 
+#include "app/ListBox.hpp"
+
 #include <QComboBox>
 #include <QListWidget>
 #include <QString>
+#include <QStringList>
 
 // The three lists of the OPT chooser. Each reports a change of its own path; the window ties
 // them together and applies the resets.
@@ -46,8 +49,9 @@ private:
     QString path_;
 };
 
-// The files of one folder whose names end in ".opt", in any case.
-class FileList : public QListWidget {
+// The files of one folder whose names end in ".opt", in any case. Its own fills are never
+// reported as a user's choice.
+class FileList : public ListBox {
     Q_OBJECT
     Q_PROPERTY(QString path READ Path WRITE SetPath)
     Q_PROPERTY(QString fileName READ FileName)
@@ -56,12 +60,16 @@ public:
     QString Path() const { return path_; }
     // Lists the folder anew; no file is selected afterwards.
     void SetPath(const QString& folder);
+    // Lists the same folder again, keeping the selected file while it is there. Returns false
+    // when the selected file has gone.
+    bool Reread();
     // The selected entry, or empty when none is.
     QString FileName() const;
     // Folder, separator and file name; empty when no file is selected.
     QString FilePath() const;
 
 private:
+    QStringList Listing() const;
     QString path_;
 };
 

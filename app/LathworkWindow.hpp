@@ -12,11 +12,11 @@
 
 class CloakingScale;
 class QAction;
+class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -27,13 +27,15 @@ namespace lathwork::app {
 class DriveList;
 class FileList;
 class FolderList;
+class ListBox;
 class PreviewPane;
 struct ColourMode;
 } // namespace lathwork::app
 
 // The one window of the tool: the OPT chooser, the four mode frames with their SCAN/BEGIN
 // buttons, the preview pane and the status line. Every handler runs to completion; errors of
-// the core end in one message box naming the file and the problem.
+// the core end in one message box naming the file and the problem. The rules of a list run
+// once for each user action that changed it, whether mouse, keyboard or a select-all button.
 class LathworkWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -49,14 +51,22 @@ public:
 
 private:
     // Building the controls.
+    struct TextureFrameNames {
+        const char* frame;
+        const char* caption;
+        const char* prefix;         // of the controls' names: "illum", "trans"
+        const char* listLabel;
+        const char* toleranceLabel;
+        bool opacity;               // Transparency only
+    };
     void BuildMenus();
     void BuildClientArea();
-    void BuildChooser(QWidget* client);
-    void BuildIlluminationFrame(QWidget* client);
-    void BuildTransparencyFrame(QWidget* client);
-    void BuildAnimationFrame(QWidget* client);
-    void BuildCloakingFrame(QWidget* client);
-    void BuildColourControls(QGroupBox* frame, const QString& prefix, lathwork::app::ColourMode& mode);
+    QLayout* BuildChooser(QWidget* client);
+    QGroupBox* BuildTextureFrame(QWidget* client, lathwork::app::ColourMode& mode, const TextureFrameNames& names);
+    void LinkTintLists(lathwork::app::ColourMode& mode);
+    QLayout* BuildOpacityControls(QGroupBox* frame);
+    QGroupBox* BuildAnimationFrame(QWidget* client);
+    QGroupBox* BuildCloakingFrame(QWidget* client);
     void Connect();
     void ConnectColourMode(lathwork::app::ColourMode& mode);
 
@@ -72,27 +82,29 @@ private:
     void BeginClicked(QPushButton* button);
     QString Instruction(const QString& mode) const;
     void SetStatus(const QString& text);
-    void SelectAll(QListWidget* list, bool selected);
+    void SelectAll(lathwork::app::ListBox* list, bool selected);
 
     // The chooser and its resets.
     QString OptPath() const;
     bool HasFile() const;
     void ApplyReset(bool arm);
+    void FileChoiceChanged();
     void FolderChanged(const QString& path);
     void DriveChanged(const QString& root);
+    void ShowFolder(const QString& path);
+    void FolderContentChanged();
 
     // Scans.
     void ScanTextures(lathwork::app::ColourMode& mode);
     void ScanTextureSets();
     void ScanCloaking();
-    void SetListClicked();
+    void SetListChanged();
     void ListSetTextures();
     void FinishScan(QPushButton* button, const QString& mode, bool disable);
 
     // Preview.
-    void TextureListClicked(lathwork::app::ColourMode& mode, QListWidgetItem* clicked);
-    void AnimTextureListClicked();
-    void PreviewTexture(QListWidget* list);
+    void TextureListChanged(lathwork::app::ColourMode& mode);
+    void PreviewTexture(lathwork::app::ListBox* list);
     void ExtractTextures();
 
     // Colour picking.
@@ -101,7 +113,7 @@ private:
     void PreviewClicked();
     void RemarkPickedColours(lathwork::app::ColourMode& mode);
     void UpdateBeginAfterPick(lathwork::app::ColourMode& mode);
-    void ColourRowClicked(lathwork::app::ColourMode& mode, QListWidget* clicked);
+    void ColourRowChanged(lathwork::app::ColourMode& mode, lathwork::app::ListBox* changed);
     void RemoveColour(lathwork::app::ColourMode& mode);
     void CustomSelectClicked(lathwork::app::ColourMode& mode);
     void EntireTextureClicked(lathwork::app::ColourMode& mode);
@@ -133,6 +145,9 @@ private:
     lathwork::app::DriveList* optdrive_ = nullptr;
     lathwork::app::FolderList* optdirectory_ = nullptr;
     lathwork::app::FileList* optfile_ = nullptr;
+    QFileSystemWatcher* folderWatch_ = nullptr;
+    QString armedFile_;        // the file the last arm reset was for; empty when disarmed
+    bool fileClicked_ = false; // the current action on the file list clicked a file
 
     QGroupBox* introframe_ = nullptr;
     QGroupBox* illuminationframe_ = nullptr;
@@ -143,8 +158,8 @@ private:
     std::unique_ptr<lathwork::app::ColourMode> illum_;
     std::unique_ptr<lathwork::app::ColourMode> trans_;
 
-    QListWidget* animtexturesetlist_ = nullptr;
-    QListWidget* animtexturelist_ = nullptr;
+    lathwork::app::ListBox* animtexturesetlist_ = nullptr;
+    lathwork::app::ListBox* animtexturelist_ = nullptr;
     QPushButton* animbutbegin_ = nullptr;
     QPushButton* animselalltextures_ = nullptr;
     QPushButton* animdeselalltextures_ = nullptr;

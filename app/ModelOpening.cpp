@@ -105,9 +105,11 @@ bool LathworkWindow::OpenModel(const QString& path)
                                               .arg(QDir::toNativeSeparators(info.absoluteFilePath()))});
         return false;
     }
-    optfile_->setCurrentItem(item);
+    // The same path as a click on the file: it arms again even when the file was chosen already.
+    optfile_->Quietly([this, item] { optfile_->SelectOnly(optfile_->row(item)); });
     optfile_->scrollToItem(item);
-    emit optfile_->itemClicked(item);
+    fileClicked_ = true;
+    FileChoiceChanged();
     lathwork::app::AddRecentModel(info.absoluteFilePath());
     return true;
 }

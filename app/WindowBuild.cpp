@@ -1,20 +1,25 @@
-// Creation and placement of the window's controls, and the wiring of their events.
+// Creation and placement of the window's controls, and the wiring of their events. Every
+// control sits in a Qt layout, so each caption gets the room its text needs in the fonts the
+// machine has.
 #include "app/Artwork.hpp"
 #include "app/CloakingScale.hpp"
 #include "app/ColourMode.hpp"
 #include "app/Feedback.hpp"
 #include "app/FileChooser.hpp"
 #include "app/LathworkWindow.hpp"
+#include "app/ListBox.hpp"
 #include "app/NumberBox.hpp"
 #include "app/PreviewPane.hpp"
 #include "app/StatusLine.hpp"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QDir>
+#include <QFileSystemWatcher>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,6 +27,7 @@
 #include <QToolBar>
 
 using lathwork::app::ColourMode;
+using lathwork::app::ListBox;
 using lathwork::app::ModeArt;
 using lathwork::app::PreviewPane;
 
@@ -29,6 +35,7 @@ namespace {
 
 constexpr auto kEntryFont = 9.75;
 constexpr auto kUiFont = 8.25;
+constexpr int kPane = 256;
 
 QFont Font(double points, bool bold)
 {
@@ -41,40 +48,39 @@ QFont Font(double points, bool bold)
 }
 
 template <typename Control>
-Control* Make(QWidget* parent, const char* name, QRect where, double points = kUiFont, bool bold = false)
+Control* Make(QWidget* parent, const char* name, double points = kUiFont, bool bold = false)
 {
     auto* control = new Control(parent);
     control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(where);
     control->setFont(Font(points, bold));
     return control;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect where)
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text)
 {
-    auto* label = Make<QLabel>(parent, name, where);
+    auto* label = Make<QLabel>(parent, name);
     label->setText(text);
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, QRect where, bool bold = false)
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, bool bold = false)
 {
-    auto* button = Make<QPushButton>(parent, name, where, kUiFont, bold);
+    auto* button = Make<QPushButton>(parent, name, kUiFont, bold);
     button->setText(text);
     button->setAutoDefault(false);
     return button;
 }
 
-QListWidget* MakeList(QWidget* parent, const char* name, QRect where, bool multi)
+ListBox* MakeList(QWidget* parent, const char* name, bool multi)
 {
-    auto* list = Make<QListWidget>(parent, name, where, kEntryFont);
+    auto* list = Make<ListBox>(parent, name, kEntryFont);
     list->setSelectionMode(multi ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
     return list;
 }
 
-QScrollBar* MakeBar(QWidget* parent, const char* name, QRect where, int low, int high, int value)
+QScrollBar* MakeBar(QWidget* parent, const char* name, int low, int high, int value)
 {
-    auto* bar = Make<QScrollBar>(parent, name, where);
+    auto* bar = Make<QScrollBar>(parent, name);
     bar->setOrientation(Qt::Horizontal);
     bar->setRange(low, high);
     bar->setSingleStep(1);
@@ -83,16 +89,24 @@ QScrollBar* MakeBar(QWidget* parent, const char* name, QRect where, int low, int
     return bar;
 }
 
-QLineEdit* MakeBox(QWidget* parent, const char* name, const QString& text, QRect where, double points = kEntryFont)
+QLineEdit* MakeBox(QWidget* parent, const char* name, const QString& text, double points = kEntryFont)
 {
-    auto* box = Make<QLineEdit>(parent, name, where, points);
+    auto* box = Make<QLineEdit>(parent, name, points);
     box->setText(text);
     return box;
 }
 
-QLabel* MakeSwatch(QWidget* parent, const char* name, QRect where, QColor colour)
+// A box wide enough for "255" and no wider.
+QLineEdit* MakeNumberBox(QWidget* parent, const char* name, const QString& text)
 {
-    auto* swatch = Make<QLabel>(parent, name, where);
+    QLineEdit* box = MakeBox(parent, name, text);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
+    return box;
+}
+
+QLabel* MakeSwatch(QWidget* parent, const char* name, QColor colour)
+{
+    auto* swatch = Make<QLabel>(parent, name);
     swatch->setFrameShape(QFrame::Box);
     swatch->setAutoFillBackground(true);
     QPalette palette = swatch->palette();
@@ -101,15 +115,26 @@ QLabel* MakeSwatch(QWidget* parent, const char* name, QRect where, QColor colour
     return swatch;
 }
 
-// The four mode frames and introframe share one rectangle.
-const QRect kFrameRect(56, 144, 385, 289);
-
+// The mode frames and introframe share one cell of the client's grid; a hidden frame keeps
+// its place, so that every frame has the same rectangle.
 QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* frame = Make<QGroupBox>(parent, name, kFrameRect, kEntryFont, true);
+    auto* frame = Make<QGroupBox>(parent, name, kEntryFont, true);
     frame->setTitle(caption);
     frame->setAutoFillBackground(true);
+    QSizePolicy policy = frame->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    frame->setSizePolicy(policy);
     return frame;
+}
+
+QHBoxLayout* Row(std::initializer_list<QWidget*> widgets)
+{
+    auto* row = new QHBoxLayout;
+    for (QWidget* widget : widgets) {
+        row->addWidget(widget);
+    }
+    return row;
 }
 
 } // namespace
@@ -133,21 +158,24 @@ LathworkWindow::~LathworkWindow() = default;
 
 void LathworkWindow::BuildMenus()
 {
-    QMenu* modify = menuBar()->addMenu(QStringLiteral("Modify"));
+    // Mnemonics on the menus and their items; the modes also answer Ctrl+1 to Ctrl+4 in the
+    // toolbar's order, and Extract Textures Ctrl+E.
+    QMenu* modify = menuBar()->addMenu(QStringLiteral("&Modify"));
     modify->setObjectName(QStringLiteral("modifymenu"));
-    const auto item = [&](QMenu* menu, const char* name, const QString& text, bool checkable) {
+    const auto item = [&](QMenu* menu, const char* name, const QString& text, bool checkable, QKeySequence keys) {
         QAction* action = menu->addAction(text);
         action->setObjectName(QString::fromLatin1(name));
         action->setCheckable(checkable);
+        action->setShortcut(keys);
         return action;
     };
-    transparencymenu_ = item(modify, "transparencymenu", QStringLiteral("Transparency"), true);
-    animationmenu_ = item(modify, "animationmenu", QStringLiteral("Animation"), true);
-    cloakingmenu_ = item(modify, "cloakingmenu", QStringLiteral("Cloaking"), true);
-    illuminationmenu_ = item(modify, "illuminationmenu", QStringLiteral("Illumination"), true);
-    QMenu* extras = menuBar()->addMenu(QStringLiteral("Extras"));
+    transparencymenu_ = item(modify, "transparencymenu", QStringLiteral("&Transparency"), true, Qt::CTRL | Qt::Key_1);
+    animationmenu_ = item(modify, "animationmenu", QStringLiteral("&Animation"), true, Qt::CTRL | Qt::Key_2);
+    cloakingmenu_ = item(modify, "cloakingmenu", QStringLiteral("&Cloaking"), true, Qt::CTRL | Qt::Key_3);
+    illuminationmenu_ = item(modify, "illuminationmenu", QStringLiteral("&Illumination"), true, Qt::CTRL | Qt::Key_4);
+    QMenu* extras = menuBar()->addMenu(QStringLiteral("&Extras"));
     extras->setObjectName(QStringLiteral("extrasmenu"));
-    extracttexmenu_ = item(extras, "extracttexmenu", QStringLiteral("Extract Textures"), false);
+    extracttexmenu_ = item(extras, "extracttexmenu", QStringLiteral("&Extract Textures"), false, Qt::CTRL | Qt::Key_E);
 }
 
 void LathworkWindow::BuildClientArea()
@@ -156,13 +184,16 @@ void LathworkWindow::BuildClientArea()
     client->setObjectName(QStringLiteral("clientarea"));
     client->setFixedSize(727, 488);
     setCentralWidget(client);
+    auto* grid = new QGridLayout(client);
+    grid->setContentsMargins(8, 4, 8, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(6);
 
     // The toolbar stands upright beside the mode frames; its buttons stay down when pressed.
     imagemenu_ = new QToolBar(client);
     imagemenu_->setObjectName(QStringLiteral("imagemenu"));
     imagemenu_->setOrientation(Qt::Vertical);
     imagemenu_->setIconSize(QSize(32, 32));
-    imagemenu_->setGeometry(8, 150, 44, 180);
     const std::pair<ModeArt, QString> buttons[] = {{ModeArt::Transparency, QStringLiteral("Transparency")},
                                                    {ModeArt::Animation, QStringLiteral("Animation")},
                                                    {ModeArt::Cloaking, QStringLiteral("Cloaking")},
@@ -174,154 +205,248 @@ void LathworkWindow::BuildClientArea()
         toolbarButtons_.push_back(button);
     }
 
-    BuildChooser(client);
+    grid->addLayout(BuildChooser(client), 0, 0, 1, 2);
 
     introframe_ = MakeFrame(client, "introframe", QStringLiteral("Editing Window"));
-    BuildIlluminationFrame(client);
-    BuildAnimationFrame(client);
-    BuildCloakingFrame(client);
-    BuildTransparencyFrame(client); // built last: frontmost at start
+    illuminationframe_ = BuildTextureFrame(client, *illum_, {"illuminationframe", "Illumination", "illum", "Label4", "Label5", false});
+    animationframe_ = BuildAnimationFrame(client);
+    cloakingframe_ = BuildCloakingFrame(client);
+    transparencyframe_ =
+        BuildTextureFrame(client, *trans_, {"transparencyframe", "Transparency", "trans", "Label3", "Label9", true});
+    // Only the frame in front is shown: the controls of the others are out of reach of the
+    // mouse, Tab and Space alike. Transparency is in front at start.
+    for (QGroupBox* frame : {introframe_, illuminationframe_, animationframe_, cloakingframe_, transparencyframe_}) {
+        grid->addWidget(frame, 1, 1);
+        frame->setVisible(frame == transparencyframe_);
+    }
+    grid->addWidget(imagemenu_, 1, 0, Qt::AlignTop);
 
-    // A short guide in the free corner above the preview.
+    // A short guide in the free corner above the preview, and the previewed texture's name.
     auto* guide = MakeLabel(client, "guidetext",
                             QStringLiteral("1.  Choose an OPT file.\n2.  Choose a mode (Modify menu or toolbar).\n"
-                                           "3.  Press SCAN, select, press BEGIN."),
-                            QRect(456, 22, 263, 60));
+                                           "3.  Press SCAN, select, press BEGIN."));
     guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     guide->setStyleSheet(QStringLiteral("color: #404858;"));
+    texdisplayed_ = Make<QLabel>(client, "texdisplayed", kEntryFont, true);
+    texdisplayed_->setText(QStringLiteral("v1.8"));
+    auto* above = new QVBoxLayout;
+    above->addWidget(guide, 1);
+    above->addWidget(texdisplayed_);
+    grid->addLayout(above, 0, 2);
 
-    texdisplayed_ = Make<QLabel>(client, "texdisplayed", QRect(456, 120, 256, 22), kEntryFont, true);
     // The pane's border sits just outside its 256 x 256 pixels.
-    auto* paneBorder = Make<QFrame>(client, "bmpborder", QRect(455, 143, 258, 258));
+    auto* paneBorder = Make<QFrame>(client, "bmpborder");
     paneBorder->setFrameShape(QFrame::Box);
     paneBorder->setStyleSheet(QStringLiteral("color: #7a8090;"));
-    texdisplayed_->setText(QStringLiteral("v1.8"));
-    bmpdisplay_ = Make<PreviewPane>(client, "bmpdisplay", QRect(456, 144, 256, 256));
+    paneBorder->setFixedSize(kPane + 2, kPane + 2);
+    bmpdisplay_ = Make<PreviewPane>(paneBorder, "bmpdisplay");
+    bmpdisplay_->setGeometry(1, 1, kPane, kPane);
     bmpdisplay_->setFrameShape(QFrame::NoFrame);
     QPalette pane = bmpdisplay_->palette();
     pane.setColor(QPalette::Window, QColor(48, 52, 60));
     bmpdisplay_->setPalette(pane);
     bmpdisplay_->SetPicture(lathwork::app::StartupPicture());
-    bmpholder_ = Make<PreviewPane>(client, "bmpholder", QRect(456, 144, 256, 256));
+    bmpholder_ = Make<PreviewPane>(client, "bmpholder");
     bmpholder_->hide();
+    grid->addWidget(paneBorder, 1, 2, Qt::AlignTop);
 
-    textactions_ = Make<lathwork::app::StatusLine>(client, "textactions", QRect(8, 440, 711, 42));
+    textactions_ = Make<lathwork::app::StatusLine>(client, "textactions");
     textactions_->setReadOnly(true);
+    textactions_->setTabChangesFocus(true);
+    textactions_->setFixedHeight(42);
     textactions_->setPlainText(QStringLiteral("Select OPT from directory, then press SCAN\n"));
+    grid->addWidget(textactions_, 2, 0, 1, 3);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
 
     cloak_ = new CloakingScale(bmpdisplay_, cloakhighvisdistance_, cloaklowvisdistance_, state_,
                                [this] { return cloakbutbegin_->text(); }, this);
 }
 
-void LathworkWindow::BuildChooser(QWidget* client)
+QLayout* LathworkWindow::BuildChooser(QWidget* client)
 {
-    MakeLabel(client, "Label2", QStringLiteral("Location of *.opt"), QRect(8, 4, 216, 18));
-    optdrive_ = Make<lathwork::app::DriveList>(client, "optdrive", QRect(8, 22, 216, 24));
-    optdirectory_ = Make<lathwork::app::FolderList>(client, "optdirectory", QRect(8, 50, 216, 88));
-    optfile_ = Make<lathwork::app::FileList>(client, "optfile", QRect(232, 22, 209, 116));
+    auto* label = MakeLabel(client, "Label2", QStringLiteral("Location of *.opt"));
+    optdrive_ = Make<lathwork::app::DriveList>(client, "optdrive");
+    optdirectory_ = Make<lathwork::app::FolderList>(client, "optdirectory");
+    optfile_ = Make<lathwork::app::FileList>(client, "optfile");
     optfile_->setSelectionMode(QAbstractItemView::SingleSelection);
+    optdirectory_->setFixedHeight(88);
+    optfile_->setFixedHeight(134);
+    auto* left = new QVBoxLayout;
+    left->setSpacing(4);
+    left->addWidget(label);
+    left->addWidget(optdrive_);
+    left->addWidget(optdirectory_);
+    auto* row = new QHBoxLayout;
+    row->addLayout(left, 1);
+    row->addWidget(optfile_, 1);
 
-    // Both lists start in the process's current directory.
+    // Both lists start in the process's current directory, which is watched for files that
+    // come and go.
+    folderWatch_ = new QFileSystemWatcher(this);
     if (!optdirectory_->SetPath(QDir::currentPath())) {
         optdirectory_->SetPath(QDir::homePath());
     }
-    optfile_->SetPath(optdirectory_->Path());
+    ShowFolder(optdirectory_->Path());
     optdrive_->ShowDriveOf(optdirectory_->Path());
+    return row;
 }
 
-void LathworkWindow::BuildColourControls(QGroupBox* frame, const QString& prefix, ColourMode& mode)
+QGroupBox* LathworkWindow::BuildTextureFrame(QWidget* client, ColourMode& m, const TextureFrameNames& names)
 {
+    QGroupBox* f = MakeFrame(client, names.frame, QString::fromLatin1(names.caption));
+    m.name = QString::fromLatin1(names.caption);
+    const QString prefix = QString::fromLatin1(names.prefix);
     const auto name = [&](const char* role) { return (prefix + QString::fromLatin1(role)).toLatin1(); };
-    mode.entire = Make<QRadioButton>(frame, name("custompickoff").constData(), QRect(172, 22, 100, 20));
-    mode.entire->setText(QStringLiteral("Entire texture"));
-    mode.entire->setChecked(true);
-    mode.custom = Make<QRadioButton>(frame, name("custompickon").constData(), QRect(274, 22, 104, 20));
-    mode.custom->setText(QStringLiteral("Custom select"));
-    mode.red = MakeList(frame, name("redtintbox").constData(), QRect(172, 46, 37, 108), false);
-    mode.green = MakeList(frame, name("greentintbox").constData(), QRect(210, 46, 37, 108), false);
-    mode.blue = MakeList(frame, name("bluetintbox").constData(), QRect(248, 46, 37, 108), false);
-    mode.swatch = MakeSwatch(frame, name("tintdisplay").constData(), QRect(291, 46, 86, 48), mode.swatchColour);
-    mode.swatchText = MakeBox(frame, name("tinttext").constData(), QString(), QRect(291, 98, 86, 22), kUiFont);
-    mode.swatchText->setReadOnly(true);
-    mode.swatchText->setTextMargins(0, 0, 0, 0);
-    mode.swatchText->setAlignment(Qt::AlignCenter);
-    mode.remove = MakeButton(frame, name("removecolor").constData(), QStringLiteral("Remove selected"),
-                             QRect(172, 158, 113, 24));
-    mode.remove->setEnabled(false);
-    mode.tolerance = MakeBar(frame, name("colortolerancebar").constData(), QRect(172, 208, 158, 20), 0, 255, 32);
-    mode.toleranceBox = MakeBox(frame, name("colortolerancebox").constData(), QStringLiteral("32"), QRect(334, 206, 42, 24));
-    new lathwork::app::NumberBox(mode.tolerance, mode.toleranceBox, this);
+
+    // Left: the textures, the selection buttons, the colour choice and SCAN/BEGIN.
+    auto* listLabel = MakeLabel(f, names.listLabel, QStringLiteral("Textures in selected *.opt"));
+    m.textures = MakeList(f, name("texturelist").constData(), true);
+    m.selectAll = MakeButton(f, name("selalltextures").constData(), QStringLiteral("Select all"));
+    m.deselectAll = MakeButton(f, name("deselalltextures").constData(), QStringLiteral("Deselect all"));
+    m.entire = Make<QRadioButton>(f, name("custompickoff").constData());
+    m.entire->setText(QStringLiteral("Entire texture"));
+    m.entire->setChecked(true);
+    m.custom = Make<QRadioButton>(f, name("custompickon").constData());
+    m.custom->setText(QStringLiteral("Custom select"));
+    m.begin = MakeButton(f, name("butbegin").constData(), QStringLiteral("SCAN"), true);
+    m.begin->setEnabled(false);
+    auto* left = new QVBoxLayout;
+    left->addWidget(listLabel);
+    left->addWidget(m.textures, 1);
+    left->addLayout(Row({m.selectAll, m.deselectAll}));
+    left->addWidget(m.entire);
+    left->addWidget(m.custom);
+    left->addWidget(m.begin);
+
+    // Right: the picked colours with their swatch, and the tolerance.
+    m.red = MakeList(f, name("redtintbox").constData(), false);
+    m.green = MakeList(f, name("greentintbox").constData(), false);
+    m.blue = MakeList(f, name("bluetintbox").constData(), false);
+    m.swatch = MakeSwatch(f, name("tintdisplay").constData(), m.swatchColour);
+    m.swatch->setMinimumWidth(32);
+    m.swatchText = MakeBox(f, name("tinttext").constData(), QString(), kUiFont);
+    m.swatchText->setReadOnly(true);
+    m.swatchText->setTextMargins(0, 0, 0, 0);
+    m.swatchText->setAlignment(Qt::AlignCenter);
+    m.remove = MakeButton(f, name("removecolor").constData(), QStringLiteral("Remove selected"));
+    m.remove->setEnabled(false);
+    auto* toleranceLabel = MakeLabel(f, names.toleranceLabel, QStringLiteral("Similarity tolerance"));
+    m.tolerance = MakeBar(f, name("colortolerancebar").constData(), 0, 255, 32);
+    m.toleranceBox = MakeNumberBox(f, name("colortolerancebox").constData(), QStringLiteral("32"));
+    new lathwork::app::NumberBox(m.tolerance, m.toleranceBox, this);
+    LinkTintLists(m);
+
+    auto* tints = new QGridLayout;
+    tints->setHorizontalSpacing(0);
+    tints->addWidget(m.red, 0, 0);
+    tints->addWidget(m.green, 0, 1);
+    tints->addWidget(m.blue, 0, 2);
+    tints->addWidget(m.swatchText, 1, 0, 1, 3);
+    tints->addWidget(m.swatch, 0, 3, 2, 1);
+    tints->setColumnMinimumWidth(3, 32);
+    tints->setColumnStretch(3, 1);
+    auto* right = new QVBoxLayout;
+    right->addLayout(tints, 1);
+    right->addWidget(m.remove, 0, Qt::AlignLeft);
+    right->addWidget(toleranceLabel);
+    right->addLayout(Row({m.tolerance, m.toleranceBox}));
+    if (names.opacity) {
+        right->addLayout(BuildOpacityControls(f));
+    }
+
+    auto* columns = new QHBoxLayout(f);
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    return f;
 }
 
-void LathworkWindow::BuildIlluminationFrame(QWidget* client)
+void LathworkWindow::LinkTintLists(ColourMode& m)
 {
-    illuminationframe_ = MakeFrame(client, "illuminationframe", QStringLiteral("Illumination"));
-    QGroupBox* f = illuminationframe_;
-    ColourMode& m = *illum_;
-    m.name = QStringLiteral("Illumination");
-    MakeLabel(f, "Label4", QStringLiteral("Textures in selected *.opt"), QRect(10, 22, 156, 18));
-    m.textures = MakeList(f, "illumtexturelist", QRect(10, 42, 156, 186), true);
-    m.selectAll = MakeButton(f, "illumselalltextures", QStringLiteral("Select all"), QRect(10, 232, 76, 24));
-    m.deselectAll = MakeButton(f, "illumdeselalltextures", QStringLiteral("Deselect all"), QRect(90, 232, 76, 24));
-    m.begin = MakeButton(f, "illumbutbegin", QStringLiteral("SCAN"), QRect(10, 260, 156, 24), true);
-    m.begin->setEnabled(false);
-    BuildColourControls(f, QStringLiteral("illum"), m);
-    MakeLabel(f, "Label5", QStringLiteral("Similarity tolerance"), QRect(172, 188, 204, 18));
+    // The three lists are one list of colours: each is just wide enough for "255", and they
+    // scroll together with the blue list's scroll bar.
+    const QList<ListBox*> lists{m.red, m.green, m.blue};
+    for (ListBox* list : lists) {
+        const int width = list->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 2 * list->frameWidth() + 10;
+        const bool last = list == m.blue;
+        list->setFixedWidth(last ? width + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) : width);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setVerticalScrollBarPolicy(last ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        for (ListBox* other : lists) {
+            if (other != list) {
+                connect(list->verticalScrollBar(), &QScrollBar::valueChanged, other->verticalScrollBar(),
+                        &QScrollBar::setValue);
+            }
+        }
+    }
 }
 
-void LathworkWindow::BuildTransparencyFrame(QWidget* client)
+QLayout* LathworkWindow::BuildOpacityControls(QGroupBox* f)
 {
-    transparencyframe_ = MakeFrame(client, "transparencyframe", QStringLiteral("Transparency"));
-    QGroupBox* f = transparencyframe_;
-    ColourMode& m = *trans_;
-    m.name = QStringLiteral("Transparency");
-    MakeLabel(f, "Label3", QStringLiteral("Textures in selected *.opt"), QRect(10, 22, 156, 18));
-    m.textures = MakeList(f, "transtexturelist", QRect(10, 42, 156, 186), true);
-    m.selectAll = MakeButton(f, "transselalltextures", QStringLiteral("Select all"), QRect(10, 232, 76, 24));
-    m.deselectAll = MakeButton(f, "transdeselalltextures", QStringLiteral("Deselect all"), QRect(90, 232, 76, 24));
-    m.begin = MakeButton(f, "transbutbegin", QStringLiteral("SCAN"), QRect(10, 260, 156, 24), true);
-    m.begin->setEnabled(false);
-    BuildColourControls(f, QStringLiteral("trans"), m);
-    MakeLabel(f, "Label9", QStringLiteral("Similarity tolerance"), QRect(172, 188, 204, 18));
-    MakeLabel(f, "Label8", QStringLiteral("Texture opacity"), QRect(172, 234, 120, 18));
-    transopacitybar_ = MakeBar(f, "transopacitybar", QRect(172, 254, 120, 20), 0, 255, 111);
-    auto* opacityBox = MakeBox(f, "transopacitybox", QStringLiteral("111"), QRect(296, 252, 42, 24));
+    auto* label = MakeLabel(f, "Label8", QStringLiteral("Texture opacity"));
+    transopacitybar_ = MakeBar(f, "transopacitybar", 0, 255, 111);
+    auto* opacityBox = MakeNumberBox(f, "transopacitybox", QStringLiteral("111"));
     new lathwork::app::NumberBox(transopacitybar_, opacityBox, this);
-    transopacitydisplay_ = MakeSwatch(f, "transopacitydisplay", QRect(342, 252, 34, 24), QColor(144, 144, 144));
+    transopacitydisplay_ = MakeSwatch(f, "transopacitydisplay", QColor(144, 144, 144));
+    transopacitydisplay_->setFixedWidth(34);
     connect(transopacitybar_, &QScrollBar::valueChanged, this, &LathworkWindow::OpacityChanged);
+    auto* controls = new QVBoxLayout;
+    controls->addWidget(label);
+    controls->addLayout(Row({transopacitybar_, opacityBox, transopacitydisplay_}));
+    return controls;
 }
 
-void LathworkWindow::BuildAnimationFrame(QWidget* client)
+QGroupBox* LathworkWindow::BuildAnimationFrame(QWidget* client)
 {
-    animationframe_ = MakeFrame(client, "animationframe", QStringLiteral("Animation"));
-    QGroupBox* f = animationframe_;
-    MakeLabel(f, "Label7", QStringLiteral("Texture sets in selected *.opt"), QRect(10, 22, 156, 18));
-    animtexturesetlist_ = MakeList(f, "animtexturesetlist", QRect(10, 42, 156, 186), true);
-    animselalltextures_ = MakeButton(f, "animselalltextures", QStringLiteral("Select all"), QRect(10, 232, 76, 24));
-    animdeselalltextures_ = MakeButton(f, "animdeselalltextures", QStringLiteral("Deselect all"), QRect(90, 232, 76, 24));
-    animbutbegin_ = MakeButton(f, "animbutbegin", QStringLiteral("SCAN"), QRect(10, 260, 156, 24), true);
+    QGroupBox* f = MakeFrame(client, "animationframe", QStringLiteral("Animation"));
+    auto* setsLabel = MakeLabel(f, "Label7", QStringLiteral("Texture sets in selected *.opt"));
+    animtexturesetlist_ = MakeList(f, "animtexturesetlist", true);
+    animselalltextures_ = MakeButton(f, "animselalltextures", QStringLiteral("Select all"));
+    animdeselalltextures_ = MakeButton(f, "animdeselalltextures", QStringLiteral("Deselect all"));
+    animbutbegin_ = MakeButton(f, "animbutbegin", QStringLiteral("SCAN"), true);
     animbutbegin_->setEnabled(false);
-    MakeLabel(f, "Label6", QStringLiteral("Textures in selected texture set"), QRect(172, 22, 204, 18));
-    animtexturelist_ = MakeList(f, "animtexturelist", QRect(172, 42, 204, 242), false);
+    auto* texturesLabel = MakeLabel(f, "Label6", QStringLiteral("Textures in selected texture set"));
+    animtexturelist_ = MakeList(f, "animtexturelist", false);
+
+    auto* grid = new QGridLayout(f);
+    grid->addWidget(setsLabel, 0, 0);
+    grid->addWidget(animtexturesetlist_, 1, 0);
+    grid->addLayout(Row({animselalltextures_, animdeselalltextures_}), 2, 0);
+    grid->addWidget(animbutbegin_, 3, 0);
+    grid->addWidget(texturesLabel, 0, 1);
+    grid->addWidget(animtexturelist_, 1, 1, 3, 1);
+    grid->setRowStretch(1, 1);
+    return f;
 }
 
-void LathworkWindow::BuildCloakingFrame(QWidget* client)
+QGroupBox* LathworkWindow::BuildCloakingFrame(QWidget* client)
 {
-    cloakingframe_ = MakeFrame(client, "cloakingframe", QStringLiteral("Cloaking"));
-    QGroupBox* f = cloakingframe_;
-    MakeLabel(f, "Label1", QStringLiteral("Distance (KM) *.opt disappears"), QRect(10, 24, 364, 18));
-    MakeLabel(f, "cloakhighlabel", QStringLiteral("High visibility"), QRect(10, 50, 110, 24));
-    cloakhighvisdistance_ = MakeBox(f, "cloakhighvisdistance", QStringLiteral("never"), QRect(124, 50, 120, 24));
+    QGroupBox* f = MakeFrame(client, "cloakingframe", QStringLiteral("Cloaking"));
+    auto* heading = MakeLabel(f, "Label1", QStringLiteral("Distance (KM) *.opt disappears"));
+    auto* highLabel = MakeLabel(f, "cloakhighlabel", QStringLiteral("High visibility"));
+    cloakhighvisdistance_ = MakeBox(f, "cloakhighvisdistance", QStringLiteral("never"));
     cloakhighvisdistance_->setEnabled(false);
-    MakeLabel(f, "cloaklowlabel", QStringLiteral("Low visibility"), QRect(10, 82, 110, 24));
-    cloaklowvisdistance_ = MakeBox(f, "cloaklowvisdistance", QStringLiteral("never"), QRect(124, 82, 120, 24));
+    auto* lowLabel = MakeLabel(f, "cloaklowlabel", QStringLiteral("Low visibility"));
+    cloaklowvisdistance_ = MakeBox(f, "cloaklowvisdistance", QStringLiteral("never"));
     cloaklowvisdistance_->setEnabled(false);
     auto* hint = MakeLabel(f, "cloakhint",
-                           QStringLiteral("Type kilometres, NEVER or ALWAYS, or drag the ships along the scale."),
-                           QRect(10, 120, 364, 36));
+                           QStringLiteral("Type kilometres, NEVER or ALWAYS and press Enter, or drag the ships "
+                                          "along the scale."));
     hint->setWordWrap(true);
-    cloakbutbegin_ = MakeButton(f, "cloakbutbegin", QStringLiteral("SCAN"), QRect(10, 260, 156, 24), true);
+    cloakbutbegin_ = MakeButton(f, "cloakbutbegin", QStringLiteral("SCAN"), true);
     cloakbutbegin_->setEnabled(false);
+
+    auto* grid = new QGridLayout(f);
+    grid->addWidget(heading, 0, 0, 1, 3);
+    grid->addWidget(highLabel, 1, 0);
+    grid->addWidget(cloakhighvisdistance_, 1, 1);
+    grid->addWidget(lowLabel, 2, 0);
+    grid->addWidget(cloaklowvisdistance_, 2, 1);
+    grid->addWidget(hint, 3, 0, 1, 3);
+    grid->addWidget(cloakbutbegin_, 5, 0, 1, 2);
+    grid->setRowStretch(4, 1);
+    grid->setColumnStretch(2, 1);
+    return f;
 }
 
 void LathworkWindow::Connect()
@@ -340,24 +465,20 @@ void LathworkWindow::Connect()
     }
     connect(animselalltextures_, &QPushButton::clicked, this, [this] { SelectAll(animtexturesetlist_, true); });
     connect(animdeselalltextures_, &QPushButton::clicked, this, [this] { SelectAll(animtexturesetlist_, false); });
-    connect(animtexturesetlist_, &QListWidget::itemClicked, this, &LathworkWindow::SetListClicked);
-    connect(animtexturelist_, &QListWidget::itemClicked, this, &LathworkWindow::AnimTextureListClicked);
+    connect(animtexturesetlist_, &ListBox::actionDone, this, &LathworkWindow::SetListChanged);
+    connect(animtexturelist_, &ListBox::actionDone, this, [this] { PreviewTexture(animtexturelist_); });
     ConnectColourMode(*illum_);
     ConnectColourMode(*trans_);
 
-    connect(optfile_, &QListWidget::itemClicked, this, [this] { ApplyReset(true); });
-    // Moving to another file with the keyboard is a choice of file too: nothing scanned from
-    // one file may be applied to another.
-    connect(optfile_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) {
-            ApplyReset(true);
-        }
-    });
+    // A click on a file arms even when it is the file already chosen.
+    connect(optfile_, &QListWidget::itemClicked, this, [this] { fileClicked_ = true; });
+    connect(optfile_, &ListBox::actionDone, this, &LathworkWindow::FileChoiceChanged);
     connect(optdirectory_, &lathwork::app::FolderList::pathChanged, this, &LathworkWindow::FolderChanged);
     connect(optdirectory_, &lathwork::app::FolderList::folderRefused, this, [this](const QString& problem) {
         lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Error, QStringLiteral("Lathwork"), problem});
     });
     connect(optdrive_, &lathwork::app::DriveList::driveChanged, this, &LathworkWindow::DriveChanged);
+    connect(folderWatch_, &QFileSystemWatcher::directoryChanged, this, &LathworkWindow::FolderContentChanged);
 
     connect(bmpdisplay_, &PreviewPane::pointerMoved, this, &LathworkWindow::PointerMoved);
     connect(bmpdisplay_, &PreviewPane::clicked, this, &LathworkWindow::PreviewClicked);
@@ -367,9 +488,9 @@ void LathworkWindow::ConnectColourMode(ColourMode& m)
 {
     connect(m.selectAll, &QPushButton::clicked, this, [this, &m] { SelectAll(m.textures, true); });
     connect(m.deselectAll, &QPushButton::clicked, this, [this, &m] { SelectAll(m.textures, false); });
-    connect(m.textures, &QListWidget::itemClicked, this, [this, &m](QListWidgetItem* item) { TextureListClicked(m, item); });
-    for (QListWidget* list : {m.red, m.green, m.blue}) {
-        connect(list, &QListWidget::itemClicked, this, [this, &m, list] { ColourRowClicked(m, list); });
+    connect(m.textures, &ListBox::actionDone, this, [this, &m] { TextureListChanged(m); });
+    for (ListBox* list : {m.red, m.green, m.blue}) {
+        connect(list, &ListBox::actionDone, this, [this, &m, list] { ColourRowChanged(m, list); });
     }
     connect(m.tolerance, &QScrollBar::valueChanged, this, [this, &m] { RemarkPickedColours(m); });
     connect(m.remove, &QPushButton::clicked, this, [this, &m] { RemoveColour(m); });

@@ -2,6 +2,7 @@
 #include "app/BusyCursor.hpp"
 #include "app/ColourMode.hpp"
 #include "app/LathworkWindow.hpp"
+#include "app/ListBox.hpp"
 #include "app/PreviewPane.hpp"
 #include "app/TextureItems.hpp"
 
@@ -93,9 +94,11 @@ void LathworkWindow::PreviewClicked()
         return;
     }
     const QColor colour = mode->swatchColour;
-    mode->red->addItem(QString::fromStdString(lathwork::ChannelText(colour.red())));
-    mode->green->addItem(QString::fromStdString(lathwork::ChannelText(colour.green())));
-    mode->blue->addItem(QString::fromStdString(lathwork::ChannelText(colour.blue())));
+    const std::pair<lathwork::app::ListBox*, int> rows[] = {
+        {mode->red, colour.red()}, {mode->green, colour.green()}, {mode->blue, colour.blue()}};
+    for (const auto& [list, channel] : rows) {
+        list->Quietly([&] { list->addItem(QString::fromStdString(lathwork::ChannelText(channel))); });
+    }
     // Only the new colour is marked; earlier marks stay.
     lathwork::RgbBuffer display = ToBuffer(bmpdisplay_->Picture());
     lathwork::MarkSimilarPixels(display, state_.TexWidth, state_.TexHeight,
@@ -140,22 +143,19 @@ void LathworkWindow::EntireTextureClicked(ColourMode& mode)
     }
 }
 
-void LathworkWindow::ColourRowClicked(ColourMode& mode, QListWidget* clicked)
+void LathworkWindow::ColourRowChanged(ColourMode& mode, lathwork::app::ListBox* changed)
 {
-    const int row = clicked->currentRow();
-    if (row < 0) {
-        return;
-    }
-    mode.remove->setEnabled(true);
-    // The sisters follow quietly, so that none of them runs this rule again.
-    for (QListWidget* list : {mode.red, mode.green, mode.blue}) {
-        if (list != clicked) {
-            const QSignalBlocker quiet(list);
-            list->setCurrentRow(row);
+    // The three lists are one list of colours: the sisters take the changed list's selected
+    // row (or none) quietly, so that the rule runs once.
+    const int row = changed->SelectedRow();
+    for (lathwork::app::ListBox* list : {mode.red, mode.green, mode.blue}) {
+        if (list != changed) {
+            list->Quietly([&] { list->SelectOnly(row); });
         }
     }
-    const auto colour = lathwork::app::PickedColour(mode, row);
-    if (colour) {
+    // With no row selected there is nothing to remove and no colour to show.
+    mode.remove->setEnabled(row >= 0);
+    if (const auto colour = lathwork::app::PickedColour(mode, row)) {
         SetSwatch(mode, QColor(colour->red, colour->green, colour->blue));
     }
 }
@@ -163,14 +163,15 @@ void LathworkWindow::ColourRowClicked(ColourMode& mode, QListWidget* clicked)
 void LathworkWindow::RemoveColour(ColourMode& mode)
 {
     const lathwork::app::BusyCursor busy;
-    for (QListWidget* list : {mode.red, mode.green, mode.blue}) {
-        const QSignalBlocker quiet(list);
-        const QList<QListWidgetItem*> selected = list->selectedItems();
-        if (!selected.isEmpty()) {
-            delete list->takeItem(list->row(selected.front()));
-        }
-        list->clearSelection();
-        list->setCurrentRow(-1);
+    const int row = mode.red->SelectedRow();
+    for (lathwork::app::ListBox* list : {mode.red, mode.green, mode.blue}) {
+        list->Quietly([&] {
+            if (row >= 0 && row < list->count()) {
+                delete list->takeItem(row);
+            }
+            list->clearSelection();
+            list->setCurrentRow(-1);
+        });
     }
     mode.remove->setEnabled(false);
     if (mode.custom->isChecked() && mode.begin->text() == kBegin && mode.red->count() == 0) {

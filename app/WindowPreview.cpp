@@ -3,6 +3,7 @@
 #include "app/Feedback.hpp"
 #include "app/FileChooser.hpp"
 #include "app/LathworkWindow.hpp"
+#include "app/ListBox.hpp"
 #include "app/PreviewPane.hpp"
 #include "app/StatusLine.hpp"
 #include "app/TextureItems.hpp"
@@ -19,27 +20,28 @@
 using lathwork::app::ColourMode;
 using lathwork::app::NativePath;
 
-void LathworkWindow::TextureListClicked(ColourMode& mode, QListWidgetItem* clicked)
+void LathworkWindow::TextureListChanged(ColourMode& mode)
 {
-    // BEGIN rule: enabled exactly when an entry is selected, whatever the caption.
-    mode.begin->setEnabled(lathwork::app::AnySelected(mode.textures));
+    // BEGIN rule: enabled exactly when an entry is selected. It acts in state BEGIN only; under
+    // SCAN the list is empty and the button follows the file choice.
+    if (mode.begin->text() == QLatin1String("BEGIN")) {
+        mode.begin->setEnabled(lathwork::app::AnySelected(mode.textures));
+    }
+    // The current entry is the one the user acted on: it is shown, and marked when selected.
     PreviewTexture(mode.textures);
-    if (clicked != nullptr && clicked->isSelected()) {
+    const QListWidgetItem* current = mode.textures->currentItem();
+    if (current != nullptr && current->isSelected()) {
         RemarkPickedColours(mode);
     }
 }
 
-void LathworkWindow::AnimTextureListClicked() { PreviewTexture(animtexturelist_); }
-
-void LathworkWindow::PreviewTexture(QListWidget* list)
+void LathworkWindow::PreviewTexture(lathwork::app::ListBox* list)
 {
-    state_.FilePos = -1;
     const QListWidgetItem* item = list->currentItem();
     if (item == nullptr) {
         return;
     }
     const std::string name = lathwork::app::TextureItemName(item);
-    state_.TexName = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
     Guarded([&] {
         const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
         const auto picture = lathwork::PreviewTexture(image, name);

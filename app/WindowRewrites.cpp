@@ -3,6 +3,7 @@
 #include "app/ColourMode.hpp"
 #include "app/Feedback.hpp"
 #include "app/LathworkWindow.hpp"
+#include "app/ListBox.hpp"
 #include "app/StatusLine.hpp"
 #include "app/TextureItems.hpp"
 
@@ -111,7 +112,7 @@ void LathworkWindow::RewriteAnimation()
     });
     if (done) {
         ScanTextureSets();
-        animtexturelist_->clear();
+        animtexturelist_->Quietly([this] { animtexturelist_->clear(); });
         SetStatus(kComplete);
         lathwork::app::Beep();
     }
@@ -119,7 +120,8 @@ void LathworkWindow::RewriteAnimation()
 
 void LathworkWindow::RewriteCloaking()
 {
-    // Text that is no distance never reaches the file.
+    // An edit still being typed counts; text that is no distance never reaches the file.
+    cloak_->CommitEdits();
     if (!ConfirmRewrite([this] { cloak_->ValidateBoxes(); })) {
         return;
     }

@@ -5,26 +5,29 @@
 #include "app/Feedback.hpp"
 #include "app/FileChooser.hpp"
 #include "app/LathworkWindow.hpp"
+#include "app/ListBox.hpp"
 #include "app/PreviewPane.hpp"
 #include "app/StatusLine.hpp"
 #include "app/TextureItems.hpp"
 
 #include "opt/OptImage.hpp"
-#include "opt/Pointer.hpp"
 #include "opt/Scans.hpp"
 
 #include <QAction>
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
 #include <new>
+#include <utility>
 
 using lathwork::app::AddTextureItem;
 using lathwork::app::AnySelected;
 using lathwork::app::ColourMode;
+using lathwork::app::ListBox;
 using lathwork::app::NativePath;
 
 namespace {
@@ -74,13 +77,9 @@ void LathworkWindow::SwitchMode(const QString& mode, bool fromMenu)
         }
     }
     introframe_->setTitle(mode);
+    // The frame in front is the only one shown: the others' controls are out of reach.
     for (const auto& m : modes) {
-        if (m.name == mode) {
-            m.frame->show();
-            m.frame->raise();
-        } else {
-            m.frame->hide();
-        }
+        m.frame->setVisible(m.name == mode);
     }
     if (button->text() == kScan) {
         SetStatus(QStringLiteral("Select OPT from directory, then press SCAN"));
@@ -134,18 +133,14 @@ void LathworkWindow::BeginClicked(QPushButton* button)
     }
 }
 
-void LathworkWindow::SelectAll(QListWidget* list, bool selected)
+void LathworkWindow::SelectAll(ListBox* list, bool selected)
 {
-    for (int row = 0; row < list->count(); ++row) {
-        list->item(row)->setSelected(selected);
-    }
-    // A change of selection: the list's own click behaviour follows.
-    if (list == animtexturesetlist_) {
-        SetListClicked();
-    } else {
-        ColourMode& mode = list == illum_->textures ? *illum_ : *trans_;
-        TextureListClicked(mode, list->currentItem());
-    }
+    // One change of the list's selection: its rule runs once afterwards.
+    list->AsOneAction([&] {
+        for (int row = 0; row < list->count(); ++row) {
+            list->item(row)->setSelected(selected);
+        }
+    });
 }
 
 QString LathworkWindow::OptPath() const { return optfile_->FilePath(); }
@@ -154,6 +149,7 @@ bool LathworkWindow::HasFile() const { return !optfile_->FileName().isEmpty(); }
 
 void LathworkWindow::ApplyReset(bool arm)
 {
+    armedFile_ = arm ? optfile_->FileName() : QString();
     for (QPushButton* button : {trans_->begin, animbutbegin_, cloakbutbegin_, illum_->begin}) {
         button->setEnabled(arm);
     }
@@ -164,23 +160,54 @@ void LathworkWindow::ApplyReset(bool arm)
         texdisplayed_->setText(QString());
     }
     trans_->begin->setText(kScan);
-    trans_->textures->clear();
+    trans_->textures->Quietly([this] { trans_->textures->clear(); });
     animbutbegin_->setText(kScan);
-    animtexturelist_->clear();
+    animtexturelist_->Quietly([this] { animtexturelist_->clear(); });
     cloakbutbegin_->setText(kScan);
     cloak_->ResetForNewFile();
     illum_->begin->setText(kScan);
-    for (QListWidget* list : {illum_->textures, illum_->red, illum_->green, illum_->blue}) {
-        list->clear();
+    for (ListBox* list : {illum_->textures, illum_->red, illum_->green, illum_->blue}) {
+        list->Quietly([list] { list->clear(); });
     }
     extracttexmenu_->setEnabled(arm);
+}
+
+void LathworkWindow::FileChoiceChanged()
+{
+    // Choosing a file arms, by click or by keyboard; a click arms again even on the same file.
+    // Leaving no file selected disarms: nothing may be scanned or written without one.
+    const QString chosen = optfile_->FileName();
+    const bool clicked = std::exchange(fileClicked_, false);
+    if (!chosen.isEmpty() && (clicked || chosen != armedFile_)) {
+        ApplyReset(true);
+    } else if (chosen.isEmpty() && !armedFile_.isEmpty()) {
+        ApplyReset(false);
+    }
 }
 
 void LathworkWindow::FolderChanged(const QString& path)
 {
     optdrive_->ShowDriveOf(path);
-    optfile_->SetPath(path);
+    ShowFolder(path);
     ApplyReset(false);
+}
+
+void LathworkWindow::ShowFolder(const QString& path)
+{
+    if (!folderWatch_->directories().isEmpty()) {
+        folderWatch_->removePaths(folderWatch_->directories());
+    }
+    optfile_->SetPath(path);
+    folderWatch_->addPath(path);
+}
+
+void LathworkWindow::FolderContentChanged()
+{
+    // Files copied in appear; the chosen file keeps its choice and the buttons their state
+    // while it is there, and when it goes the window disarms as for a change of folder.
+    if (!optfile_->Reread() && !armedFile_.isEmpty()) {
+        ApplyReset(false);
+    }
 }
 
 void LathworkWindow::DriveChanged(const QString& root)
@@ -225,16 +252,17 @@ void LathworkWindow::FinishScan(QPushButton* button, const QString& mode, bool d
 
 void LathworkWindow::ScanTextures(ColourMode& mode)
 {
-    mode.textures->clear();
+    mode.textures->Quietly([&] { mode.textures->clear(); });
     const bool illumination = &mode == illum_.get();
     const bool done = Guarded([&] {
         const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        state_.GlobalOffset = lathwork::ReadPointerBase(image);
         const auto names = illumination ? lathwork::ScanIlluminationTextures(image)
                                         : lathwork::ScanTransparencyTextures(image);
-        for (const auto& name : names) {
-            AddTextureItem(mode.textures, name);
-        }
+        mode.textures->Quietly([&] {
+            for (const auto& name : names) {
+                AddTextureItem(mode.textures, name);
+            }
+        });
     });
     if (done) {
         FinishScan(mode.begin, mode.name, true);
@@ -243,13 +271,15 @@ void LathworkWindow::ScanTextures(ColourMode& mode)
 
 void LathworkWindow::ScanTextureSets()
 {
-    animtexturesetlist_->clear();
+    animtexturesetlist_->Quietly([this] { animtexturesetlist_->clear(); });
     const bool done = Guarded([&] {
         const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        state_.GlobalOffset = lathwork::ReadPointerBase(image);
-        for (const std::string& set : lathwork::ScanTextureSets(image)) {
-            animtexturesetlist_->addItem(QString::fromStdString(set));
-        }
+        const auto sets = lathwork::ScanTextureSets(image);
+        animtexturesetlist_->Quietly([&] {
+            for (const std::string& set : sets) {
+                animtexturesetlist_->addItem(QString::fromStdString(set));
+            }
+        });
     });
     if (done) {
         FinishScan(animbutbegin_, QStringLiteral("Animation"), true);
@@ -263,28 +293,29 @@ void LathworkWindow::ScanCloaking()
     }
 }
 
-void LathworkWindow::SetListClicked()
+void LathworkWindow::SetListChanged()
 {
-    animbutbegin_->setEnabled(false);
-    // Without a chosen file (after a folder change) there is nothing to scan or rewrite.
-    if (AnySelected(animtexturesetlist_) && HasFile()) {
-        animbutbegin_->setEnabled(true);
+    // The BEGIN rule acts in state BEGIN only: under SCAN the button follows the file choice.
+    if (animbutbegin_->text() == kBegin) {
+        animbutbegin_->setEnabled(AnySelected(animtexturesetlist_) && HasFile());
     }
     ListSetTextures();
 }
 
 void LathworkWindow::ListSetTextures()
 {
-    animtexturelist_->clear();
+    animtexturelist_->Quietly([this] { animtexturelist_->clear(); });
     const int current = animtexturesetlist_->currentRow();
     if (current < 0 || !HasFile()) {
         return;
     }
     Guarded([&] {
         const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        state_.GlobalOffset = lathwork::ReadPointerBase(image);
-        for (const auto& name : lathwork::ListSetTextures(image, current)) {
-            AddTextureItem(animtexturelist_, name);
-        }
+        const auto names = lathwork::ListSetTextures(image, current);
+        animtexturelist_->Quietly([&] {
+            for (const auto& name : names) {
+                AddTextureItem(animtexturelist_, name);
+            }
+        });
     });
 }

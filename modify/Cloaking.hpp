@@ -59,39 +59,18 @@ CloakingScan ScanCloakingDistances(const OptImage& image);
 // outside the file gives OptError; the caller discards the image then.
 RewriteReport WriteCloakingDistances(OptImage& image, float high, std::optional<float> low);
 
-// The distance scale: a ship's left edge at x = 0 is 0 km (ALWAYS), at x = kScaleEnd it is
-// 2^zoom km (and NEVER).
-inline constexpr int kScaleEnd = 232;
-inline constexpr int kZoomMin = 1;
-inline constexpr int kZoomMax = 10;
+// The change rule of a distance box reads its text in two ways. Texts that sort outside
+// "-9999".."9999" by character code are words: letters, the empty text, a leading blank or
+// plus, and negative numbers such as -5. Other texts are read as a Single (nullopt when they
+// are no number or beyond a Single).
+bool SortsAsWord(const std::string& text);
+std::optional<float> BoxKilometres(const std::string& text);
 
-// Pixels per kilometre: 232 / 2^zoom.
-double ScaleFactor(int zoom);
+// The text the change rule puts in place of this one: "." -> "0.01", a number equal to 0 ->
+// "ALWAYS"; nullopt when the text stays.
+std::optional<std::string> ReplacementText(const std::string& text);
 
-// The scale length label: "2 km" ... "1024 km".
-std::string ZoomText(int zoom);
-
-// The change rule of a distance box: either the text is replaced (and the rule runs again on
-// the new text), or the ship moves to x with a tooltip, or nothing happens.
-struct BoxChange {
-    std::optional<std::string> replaceWith;
-    std::optional<int> x;
-    std::string tooltip;
-};
-BoxChange ApplyBoxChange(const std::string& text, int zoom);
-
-// The text a box ends up with once its change rule has replaced it: "." -> "0.01",
-// a number equal to 0 -> "ALWAYS"; other texts stay.
+// The text a box ends up with once its change rule has replaced it.
 std::string SettledText(std::string text);
-
-// Where a zoom change puts a ship for its box text: NEVER at 232, ALWAYS at 0, a positive
-// number k at k * f. nullopt (the ship stays) for any other text.
-std::optional<int> ShipPosition(const std::string& text, int zoom);
-
-// A dragged ship's left edge: the pointer x clamped to 0..232 (NaN gives 0).
-int ClampDragX(double pointerX);
-
-// The text a box gets when its ship is dragged to x: x / f rounded to two decimals.
-std::string DragText(int x, int zoom);
 
 } // namespace lathwork

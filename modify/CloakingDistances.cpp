@@ -116,4 +116,39 @@ float RequireDistanceValue(const std::string& text, const std::string& what)
     return *value;
 }
 
+bool SortsAsWord(const std::string& text) { return text.compare("9999") > 0 || text.compare("-9999") < 0; }
+
+std::optional<float> BoxKilometres(const std::string& text)
+{
+    const auto number = ParseNumber(text);
+    if (!number || std::fabs(*number) > std::numeric_limits<float>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<float>(*number);
+}
+
+std::optional<std::string> ReplacementText(const std::string& text)
+{
+    if (text == ".") {
+        return "0.01";
+    }
+    if (SortsAsWord(text)) {
+        return std::nullopt;
+    }
+    const auto kilometres = BoxKilometres(text);
+    if (kilometres && *kilometres == 0.0f) {
+        return "ALWAYS";
+    }
+    return std::nullopt;
+}
+
+std::string SettledText(std::string text)
+{
+    // Each replacement yields a text the rule leaves alone, so this ends after two rounds.
+    while (auto replacement = ReplacementText(text)) {
+        text = std::move(*replacement);
+    }
+    return text;
+}
+
 } // namespace lathwork

@@ -77,5 +77,16 @@ TEST(CloakingConversion, FormattingRoundsHalfToEvenAndDropsTrailingZeros)
     EXPECT_EQ(FormatKilometres(1024), "1024");
 }
 
+TEST(CloakingConversion, BoxTextsSettleAsTheChangeRuleLeavesThem)
+{
+    EXPECT_EQ(SettledText("."), "0.01");
+    for (const char* zero : {"0", "0.00", "00", "0e5"}) {
+        EXPECT_EQ(SettledText(zero), "ALWAYS") << zero;
+    }
+    for (const char* stays : {"1abc", "-0", "", "never", "0.5", "99999"}) {
+        EXPECT_EQ(SettledText(stays), stays);
+    }
+}
+
 } // namespace
 } // namespace lathwork

@@ -176,11 +176,13 @@ void CloakingScaleTest::typedTextsFollowTheChangeRule()
     ScanModel(model);
     high->clear();
     QTest::keyClicks(high, QStringLiteral("."));
+    QTest::keyClick(high, Qt::Key_Return); // typed text counts once committed
     QCOMPARE(high->text(), QStringLiteral("0.01"));
     QCOMPARE(Ship("highshippic")->x(), 1); // 0.01 * 116 = 1.16
     QCOMPARE(Ship("highshippic")->toolTip(), QStringLiteral("0.01km"));
     low->clear();
     QTest::keyClicks(low, QStringLiteral("0"));
+    QTest::keyClick(low, Qt::Key_Return);
     QCOMPARE(low->text(), QStringLiteral("ALWAYS"));
     QCOMPARE(Ship("lowshippic")->x(), 0);
     high->setText(QStringLiteral("NeVeR"));
@@ -335,8 +337,8 @@ void CloakingScaleTest::resetAndModeSwitchHideTheShips()
 
 void CloakingScaleTest::backdropComesFromTheCurrentFolderOrIsDrawn()
 {
-    const QDir source = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
-    const QImage committed(source.absoluteFilePath(QStringLiteral("../../assets/clkscrn.bmp")));
+    const QDir source(QStringLiteral(LATHWORK_SOURCE_DIR));
+    const QImage committed(source.absoluteFilePath(QStringLiteral("assets/clkscrn.bmp")));
     QCOMPARE(committed.size(), QSize(256, 256));
     QCOMPARE(cloakart::DrawBackdrop().size(), QSize(256, 256));
     QCOMPARE(cloakart::DrawShip(true).size(), QSize(16, 16));

@@ -213,6 +213,8 @@ private slots:
         Prepare(d);
         emit d.Find<QMenu>("filemenu")->aboutToShow();
         QFile::remove(d.PathOf(QStringLiteral("GONE.OPT")));
+        // The window watches its folder: let the file list catch up before taking the state.
+        QTRY_VERIFY(d.Find<QListWidget>("optfile")->findItems(QStringLiteral("GONE.OPT"), Qt::MatchExactly).isEmpty());
         const QStringList before = Snapshot(d.Window());
 
         const Way ways[] = {Way::Argument, Way::OpenDialog, Way::Drop, Way::Recent};

@@ -44,7 +44,6 @@ private slots:
         QCOMPARE(d.Find<QLabel>("texdisplayed")->text(), QStringLiteral("TEX00005"));
         QCOMPARE(d.Window().State().TexWidth, 8);
         QCOMPARE(d.Window().State().TexHeight, 2);
-        QCOMPARE(d.Window().State().TexName, QString::fromLatin1(StoredName("TEX00005")));
         QVERIFY(d.Enabled("illumbutbegin"));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         d.ClickRow("illumtexturelist", 1);

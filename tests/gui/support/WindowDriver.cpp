@@ -93,7 +93,7 @@ void WindowDriver::ClickToolbar(int index)
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
 
-void WindowDriver::ClickRow(const char* list, int row)
+void WindowDriver::ClickRow(const char* list, int row, Qt::KeyboardModifiers modifiers)
 {
     auto* control = Find<QListWidget>(list);
     QListWidgetItem* item = control->item(row);
@@ -101,7 +101,25 @@ void WindowDriver::ClickRow(const char* list, int row)
         qFatal("%s has no row %d", list, row);
     }
     control->scrollToItem(item);
-    QTest::mouseClick(control->viewport(), Qt::LeftButton, {}, control->visualItemRect(item).center());
+    QTest::mouseClick(control->viewport(), Qt::LeftButton, modifiers, control->visualItemRect(item).center());
+}
+
+void WindowDriver::DragRows(const char* list, int from, int to)
+{
+    auto* control = Find<QListWidget>(list);
+    const auto at = [&](int row) { return control->visualItemRect(control->item(row)).center(); };
+    QTest::mousePress(control->viewport(), Qt::LeftButton, {}, at(from));
+    for (int row = from; row != to; row += to > from ? 1 : -1) {
+        QTest::mouseMove(control->viewport(), at(row + (to > from ? 1 : -1)));
+    }
+    QTest::mouseRelease(control->viewport(), Qt::LeftButton, {}, at(to));
+}
+
+void WindowDriver::Key(const char* control, int key, Qt::KeyboardModifiers modifiers)
+{
+    auto* widget = Find<QWidget>(control);
+    widget->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(widget, static_cast<Qt::Key>(key), modifiers);
 }
 
 void WindowDriver::ClickFile(const QString& name)

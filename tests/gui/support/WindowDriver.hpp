@@ -52,7 +52,11 @@ public:
     void Trigger(const char* action);
     // Clicks the toolbar button at index 0..3 (Transparency, Animation, Cloaking, Illumination).
     void ClickToolbar(int index);
-    void ClickRow(const char* list, int row);
+    void ClickRow(const char* list, int row, Qt::KeyboardModifiers modifiers = {});
+    // Presses on row from, moves over the rows to row to, and releases there.
+    void DragRows(const char* list, int from, int to);
+    // A key pressed on a control, which gets the focus first.
+    void Key(const char* control, int key, Qt::KeyboardModifiers modifiers = {});
     void ClickFile(const QString& name);
     // Moves the folder list to folder as a user double-clicking it would.
     void OpenFolder(const QString& folder);

@@ -1,10 +1,10 @@
-#include "modify/Cloaking.hpp"
+#include "app/rules/CloakingScaleRules.hpp"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-namespace lathwork {
+namespace lathwork::rules {
 namespace {
 
 BoxChange Move(int x, const std::string& tooltip) { return {.replaceWith = {}, .x = x, .tooltip = tooltip}; }
@@ -47,9 +47,6 @@ TEST(CloakingScaleRules, ChangeRuleReplacesDotAndZero)
     for (const char* zero : {"0", "0.00", "00", "0e5"}) {
         ExpectChange(zero, 1, {.replaceWith = "ALWAYS", .x = {}, .tooltip = {}});
     }
-    EXPECT_EQ(SettledText("."), "0.01");
-    EXPECT_EQ(SettledText("0"), "ALWAYS");
-    EXPECT_EQ(SettledText("1abc"), "1abc");
 }
 
 TEST(CloakingScaleRules, ChangeRuleLeavesTheShipForOtherTexts)
@@ -87,4 +84,4 @@ TEST(CloakingScaleRules, DragClampsAndGivesKilometres)
 }
 
 } // namespace
-} // namespace lathwork
+} // namespace lathwork::rules

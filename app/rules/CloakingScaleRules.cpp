@@ -1,11 +1,12 @@
+#include "app/rules/CloakingScaleRules.hpp"
+
 #include "modify/Cloaking.hpp"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 
-namespace lathwork {
+namespace lathwork::rules {
 
 namespace {
 
@@ -13,16 +14,6 @@ namespace {
 constexpr double kFarRight = 1 << 24;
 
 int Zoom(int zoom) { return std::clamp(zoom, kZoomMin, kZoomMax); }
-
-// The text read as a Single, as the change rule and the zoom read it.
-std::optional<float> ReadSingle(const std::string& text)
-{
-    const auto number = ParseNumber(text);
-    if (!number || std::fabs(*number) > std::numeric_limits<float>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<float>(*number);
-}
 
 int PlaceX(float kilometres, int zoom)
 {
@@ -39,50 +30,27 @@ std::string Shortest(float value)
 
 } // namespace
 
-double ScaleFactor(int zoom)
-{
-    return kScaleEnd / std::ldexp(1.0, Zoom(zoom));
-}
+double ScaleFactor(int zoom) { return kScaleEnd / std::ldexp(1.0, Zoom(zoom)); }
 
-std::string ZoomText(int zoom)
-{
-    return std::to_string(1 << Zoom(zoom)) + " km";
-}
+std::string ZoomText(int zoom) { return std::to_string(1 << Zoom(zoom)) + " km"; }
 
 BoxChange ApplyBoxChange(const std::string& text, int zoom)
 {
-    if (text == ".") {
-        return {.replaceWith = "0.01", .x = {}, .tooltip = {}};
+    if (auto replacement = ReplacementText(text)) {
+        return {.replaceWith = std::move(replacement), .x = {}, .tooltip = {}};
     }
-    // Texts that sort outside "-9999".."9999" by character code are words: letters, the empty
-    // text, a leading blank or plus, and negative numbers such as -5.
-    if (text.compare("9999") > 0 || text.compare("-9999") < 0) {
+    if (SortsAsWord(text)) {
         switch (WordOf(text)) {
         case DistanceWord::Never: return {.replaceWith = {}, .x = kScaleEnd, .tooltip = "NEVER"};
         case DistanceWord::Always: return {.replaceWith = {}, .x = 0, .tooltip = "ALWAYS"};
         case DistanceWord::None: return {};
         }
     }
-    const auto kilometres = ReadSingle(text);
-    if (!kilometres) {
-        return {}; // "1abc" and the like: no number, the ship stays
-    }
-    if (*kilometres == 0.0f) {
-        return {.replaceWith = "ALWAYS", .x = {}, .tooltip = {}};
-    }
-    if (*kilometres < 0.0f) {
-        return {};
+    const auto kilometres = BoxKilometres(text);
+    if (!kilometres || !(*kilometres > 0.0f)) {
+        return {}; // "1abc", negatives and the like: the ship stays
     }
     return {.replaceWith = {}, .x = PlaceX(*kilometres, zoom), .tooltip = Shortest(*kilometres) + "km"};
-}
-
-std::string SettledText(std::string text)
-{
-    // Each replacement yields a text the rule leaves alone, so this ends after two rounds.
-    while (auto replacement = ApplyBoxChange(text, kZoomMin).replaceWith) {
-        text = std::move(*replacement);
-    }
-    return text;
 }
 
 std::optional<int> ShipPosition(const std::string& text, int zoom)
@@ -92,7 +60,7 @@ std::optional<int> ShipPosition(const std::string& text, int zoom)
     case DistanceWord::Always: return 0;
     case DistanceWord::None: break;
     }
-    const auto kilometres = ReadSingle(text);
+    const auto kilometres = BoxKilometres(text);
     if (!kilometres || !(*kilometres > 0.0f)) {
         return std::nullopt;
     }
@@ -107,9 +75,6 @@ int ClampDragX(double pointerX)
     return static_cast<int>(std::nearbyint(std::min(pointerX, static_cast<double>(kScaleEnd))));
 }
 
-std::string DragText(int x, int zoom)
-{
-    return FormatKilometres(x / ScaleFactor(zoom));
-}
+std::string DragText(int x, int zoom) { return FormatKilometres(x / ScaleFactor(zoom)); }
 
-} // namespace lathwork
+} // namespace lathwork::rules

@@ -1,0 +1,104 @@
+#include "app/ListBox.hpp"
+
+#include <QEvent>
+#include <QGuiApplication>
+
+namespace lathwork::app {
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent)
+{
+    connect(this, &QListWidget::currentRowChanged, this, &ListBox::Noted);
+    connect(this, &QListWidget::itemSelectionChanged, this, &ListBox::Noted);
+    connect(this, &QListWidget::itemClicked, this, &ListBox::Noted);
+}
+
+void ListBox::AsOneAction(const std::function<void()>& change)
+{
+    ++depth_;
+    change();
+    --depth_;
+    pending_ = true;
+    if (depth_ == 0) {
+        Report();
+    }
+}
+
+void ListBox::Quietly(const std::function<void()>& change)
+{
+    ++quiet_;
+    change();
+    --quiet_;
+}
+
+int ListBox::SelectedRow() const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (item(row)->isSelected()) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void ListBox::SelectOnly(int row)
+{
+    if (row < 0 || row >= count()) {
+        clearSelection();
+        return;
+    }
+    setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+bool ListBox::event(QEvent* event)
+{
+    return Handle(event, [&] { return QListWidget::event(event); });
+}
+
+bool ListBox::viewportEvent(QEvent* event)
+{
+    return Handle(event, [&] { return QListWidget::viewportEvent(event); });
+}
+
+bool ListBox::Handle(QEvent* event, const std::function<bool()>& deliver)
+{
+    const QEvent::Type type = event->type();
+    ++depth_;
+    const bool result = deliver();
+    --depth_;
+    if (depth_ > 0) {
+        return result;
+    }
+    // A drag is one action: what it selects on the way is reported at the release.
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+        held_ = true;
+    }
+    if (QGuiApplication::mouseButtons() == Qt::NoButton || type == QEvent::Hide) {
+        held_ = false;
+    }
+    if (!held_) {
+        Report();
+    }
+    return result;
+}
+
+void ListBox::Noted()
+{
+    if (quiet_ > 0) {
+        return;
+    }
+    pending_ = true;
+    if (depth_ == 0 && !held_) {
+        Report(); // changed from outside any event of the list
+    }
+}
+
+void ListBox::Report()
+{
+    if (!pending_) {
+        return;
+    }
+    pending_ = false;
+    emit actionDone();
+}
+
+} // namespace lathwork::app
