@@ -455,8 +455,8 @@ BENCHMARK(BM_ListProcess)->Apply(Sizes)->Iterations(10);
 BENCHMARK(BM_Extraction)->Apply(Sizes)->Iterations(2);
 BENCHMARK(BM_CliIlluminateAll)->Apply(Sizes)->Iterations(5);
 BENCHMARK(BM_CliTransparencyAll)->Apply(Sizes)->Iterations(5);
-BENCHMARK(BM_IlluminationSelectAll)->Apply(SizesAndOrders)->Iterations(3);
-BENCHMARK(BM_TransparencySelectAll)->Apply(SizesAndOrders)->Iterations(3);
+BENCHMARK(BM_IlluminationSelectAll)->Apply(SizesAndOrders)->Iterations(5);
+BENCHMARK(BM_TransparencySelectAll)->Apply(SizesAndOrders)->Iterations(5);
 BENCHMARK(BM_IlluminationPeakMemory)->Apply(Sizes)->Iterations(1);
 BENCHMARK(BM_TransparencyPeakMemory)->Apply(Sizes)->Iterations(1);
 

@@ -86,8 +86,9 @@ void OptImage::Insert(std::int64_t offset, std::span<const std::uint8_t> bytes)
     view_ = OptView(bytes_);
 }
 
-void OptImage::Save(const std::filesystem::path& path) const
+void OptImage::Save(const std::filesystem::path& path)
 {
+    Writable(0, 0, "a save");
     ReplaceFile(path, Bytes());
 }
 

@@ -57,8 +57,9 @@ public:
     // tail moves behind them.
     void Insert(std::int64_t offset, std::span<const std::uint8_t> bytes);
 
-    // Replaces the file at path with these bytes atomically (see ReplaceFile).
-    void Save(const std::filesystem::path& path) const;
+    // Replaces the file at path with these bytes atomically (see ReplaceFile). Borrowed bytes
+    // are copied first: a system may refuse to replace a file that is still mapped.
+    void Save(const std::filesystem::path& path);
 
 private:
     // The writable bytes of [offset, offset + count), after checking they lie in the image.

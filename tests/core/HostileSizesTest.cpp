@@ -233,7 +233,7 @@ TEST(HostileSizes, PointersNearTheTopOfTheRangeGiveACleanErrorOrAValidModel)
         for (const RewriteEngine engine : {RewriteEngine::OnePass, RewriteEngine::Walking}) {
             for (const bool transparency : {false, true}) {
                 SCOPED_TRACE("room " + std::to_string(room) + (transparency ? ", transparency" : ", illumination") +
-                             (engine == RewriteEngine::OnePass ? ", indexed" : ", walking"));
+                             (engine == RewriteEngine::OnePass ? ", one pass" : ", walking"));
                 OptImage image{Bytes(bytes)};
                 const std::vector<TextureName> names = {Name8("TexA"), Name8("TexB")};
                 try {
