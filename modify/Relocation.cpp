@@ -1,5 +1,6 @@
 #include "modify/Relocation.hpp"
 
+#include "opt/Layout.hpp"
 #include "opt/NodeWalk.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Pointer.hpp"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "opt/Layout.hpp"
 #include "opt/OptImage.hpp"
 
 #include <cstdint>
