@@ -2,6 +2,7 @@
 
 #include "cli/Commands.hpp"
 #include "opt/OptError.hpp"
+#include "opt/Platform.hpp"
 
 #include <iostream>
 #include <map>
@@ -26,7 +27,8 @@ constexpr const char* kUsage =
 int main(int argc, char** argv)
 {
     using namespace lathwork::cli;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const lathwork::platform::Utf8Console console;
+    const std::vector<std::string> args = lathwork::platform::CommandLineWords(argc, argv);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         (args.empty() ? std::cerr : std::cout) << kUsage;
         return args.empty() ? 2 : 0;
