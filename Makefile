@@ -3,12 +3,16 @@
 # make bench  builds and runs the benchmarks
 # make check  builds the tests with AddressSanitizer and UBSan and runs them
 # make fuzz-smoke  runs each fuzz target for a minute
+# make windows       cross-builds lathwork-cli.exe and the core and CLI tests for 64-bit Windows
+# make windows-test  runs those tests under Wine
+# make windows-zip   packs lathwork-cli-VERSION-win64.zip with the README and the licence
 
 BUILD ?= build
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench check fuzz-smoke clean
+.PHONY: all deps build run test bench check fuzz-smoke windows windows-test windows-zip clean
 
 all: build
 
@@ -42,6 +46,17 @@ fuzz-smoke: deps
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DLATHWORK_FUZZ=ON
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	./scripts/fuzz-smoke $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+# The Windows build has its own packages (the cross compiler, Wine), kept out of plain builds.
+windows:
+	./scripts/install-windows-deps
+	./scripts/build-windows $(WINDOWS_BUILD) $(JOBS)
+
+windows-test: windows
+	./scripts/test-windows $(WINDOWS_BUILD) $(JOBS)
+
+windows-zip: windows
+	./scripts/zip-windows $(WINDOWS_BUILD)
 
 clean:
 	rm -rf $(BUILD) build-*

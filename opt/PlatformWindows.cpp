@@ -44,8 +44,7 @@ std::string Utf8(std::wstring_view text)
 // Another program holds the file open in a way that forbids what we asked.
 bool HeldOpen(DWORD error)
 {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_USER_MAPPED_FILE;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
 // The system's own text for an error, as one sentence without its full stop.
@@ -177,11 +176,39 @@ void WriteAndClose(Handle file, std::initializer_list<std::span<const std::uint8
     }
 }
 
+// The whole path of a file, for ReplaceFileW (Wine's fails on relative ones). The system's own
+// call, as std::filesystem::absolute does not know "\\?\" paths.
+fs::path FullPath(const fs::path& path)
+{
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) {
+            return path;
+        }
+        if (length < full.size()) {
+            full.resize(length);
+            return fs::path(full);
+        }
+        full.resize(length);
+    }
+}
+
+// The attributes of the original that the new file takes over (read-only is refused earlier).
+DWORD KeptAttributes(const fs::path& target)
+{
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kKept;
+    return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+}
+
 enum class Outcome { Moved, OriginalKept, OnlyTemporary };
 
-// Moves the finished temporary file over target. ReplaceFileW keeps what the original carries
-// besides its bytes (attributes, access rights, creation time); where the file system cannot
-// carry those over, a plain move with the original's attributes copied does.
+// Moves the finished temporary file over target (both absolute). ReplaceFileW also keeps what
+// the original carries besides its bytes and attributes (access rights, creation time); where
+// it cannot (some network and FAT drives), a plain move in one step does the rest.
 Outcome MoveIntoPlace(const fs::path& temporary, const fs::path& target, DWORD& error)
 {
     constexpr DWORD kFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
@@ -189,20 +216,16 @@ Outcome MoveIntoPlace(const fs::path& temporary, const fs::path& target, DWORD& 
         return Outcome::Moved;
     }
     error = ::GetLastError();
-    if (HeldOpen(error) || error == ERROR_ACCESS_DENIED) {
+    if (HeldOpen(error) || error == ERROR_ACCESS_DENIED || error == ERROR_USER_MAPPED_FILE) {
         return Outcome::OriginalKept;
-    }
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        ::SetFileAttributesW(temporary.c_str(), attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
     }
     if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return Outcome::Moved;
     }
     error = ::GetLastError();
     // ReplaceFileW can fail after it removed the original: the temporary file is the model then.
-    return attributes == INVALID_FILE_ATTRIBUTES ? Outcome::OnlyTemporary : Outcome::OriginalKept;
+    return ::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES ? Outcome::OnlyTemporary
+                                                                           : Outcome::OriginalKept;
 }
 
 } // namespace
@@ -356,11 +379,14 @@ void CheckReplaceable(const fs::path& path)
 void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std::uint8_t>> parts)
 {
     CheckReplaceable(path);
-    const fs::path target = ResolveLinks(path);
+    const fs::path target = FullPath(ResolveLinks(path));
+    const DWORD attributes = KeptAttributes(target);
     fs::path temporary;
     Handle file = CreateTemporary(target, temporary, path);
     try {
         WriteAndClose(std::move(file), parts, path);
+        // On the new file before it moves, so that even a plain move keeps them.
+        ::SetFileAttributesW(temporary.c_str(), attributes);
     } catch (...) {
         ::DeleteFileW(temporary.c_str());
         throw;
