@@ -102,10 +102,12 @@ void CheckReplaceable(const std::filesystem::path& path);
 
 // Replaces the file at path so that a crash at any moment leaves either the old or the new
 // contents: a temporary file in the same folder is written, flushed to disk and moved over the
-// original, keeping the original's permission bits or attributes. A link is replaced at its
-// target and stays a link. On failure the original is untouched and the temporary file is
-// removed. A process killed while saving leaves its temporary file (".NAME.lathwork-XXXXXX")
-// beside the intact original; the next successful save of NAME removes such leftovers.
+// original in one rename, keeping the original's permission bits (POSIX) or its attributes and
+// creation time (Windows; access rights come from the folder, as for any new file there). A link
+// is replaced at its target and stays a link. On failure the original is untouched and the
+// temporary file is removed. A process killed while saving leaves its temporary file
+// (".NAME.lathwork-XXXXXX") beside the intact original; the next successful save of NAME removes
+// such leftovers.
 void ReplaceFile(const std::filesystem::path& path, std::initializer_list<std::span<const std::uint8_t>> parts);
 void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 

@@ -1,4 +1,4 @@
-// The platform layer on Windows: wide-character paths throughout, saves through ReplaceFileW.
+// The platform layer on Windows: wide-character paths throughout, saves by one MoveFileExW.
 
 #include "opt/Platform.hpp"
 
@@ -15,7 +15,7 @@
 #endif
 #include <windows.h>
 #include <shellapi.h>
-#undef ReplaceFile // windows.h names ReplaceFileW so; ours is the one declared in Platform.hpp
+#undef ReplaceFile // a windows.h macro for ReplaceFileW; ours is the one in Platform.hpp
 
 namespace fs = std::filesystem;
 
@@ -44,7 +44,7 @@ std::string Utf8(std::wstring_view text)
 // Another program holds the file open in a way that forbids what we asked.
 bool HeldOpen(DWORD error)
 {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 // The system's own text for an error, as one sentence without its full stop.
@@ -165,67 +165,50 @@ Handle CreateTemporary(const fs::path& target, fs::path& temporary, const fs::pa
     throw OptError("Cannot create a temporary file beside " + DisplayPath(shown) + ": " + Reason(error) + ".");
 }
 
+// What the new file takes over from the original besides its bytes: the attributes (read-only
+// is refused earlier) and the creation time.
+struct Original {
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    FILETIME created{};
+    bool known = false;
+};
+
+Original Describe(const fs::path& target)
+{
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    Original original;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data)) {
+        original.attributes = (data.dwFileAttributes & kKept) != 0 ? data.dwFileAttributes & kKept : FILE_ATTRIBUTE_NORMAL;
+        original.created = data.ftCreationTime;
+        original.known = true;
+    }
+    return original;
+}
+
 // Writes the new contents, puts them on disk and closes the file.
-void WriteAndClose(Handle file, std::initializer_list<std::span<const std::uint8_t>> parts, const fs::path& shown)
+void WriteAndClose(Handle file, std::initializer_list<std::span<const std::uint8_t>> parts, const Original& original,
+                   const fs::path& shown)
 {
     for (const auto& part : parts) {
         WriteAll(file.get(), part, shown);
+    }
+    if (original.known) {
+        ::SetFileTime(file.get(), &original.created, nullptr, nullptr);
     }
     if (!::FlushFileBuffers(file.get()) || !::CloseHandle(file.release())) {
         throw OptError("Cannot write " + DisplayPath(shown) + ": " + LastReason() + ".");
     }
 }
 
-// The whole path of a file, for ReplaceFileW (Wine's fails on relative ones). The system's own
-// call, as std::filesystem::absolute does not know "\\?\" paths.
-fs::path FullPath(const fs::path& path)
+// Asking for the right to delete a file fails while another program holds it open without
+// allowing that; replacing it would fail the same way. The error, or ERROR_SUCCESS.
+DWORD ProbeDelete(const fs::path& target)
 {
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0) {
-            return path;
-        }
-        if (length < full.size()) {
-            full.resize(length);
-            return fs::path(full);
-        }
-        full.resize(length);
-    }
-}
-
-// The attributes of the original that the new file takes over (read-only is refused earlier).
-DWORD KeptAttributes(const fs::path& target)
-{
-    constexpr DWORD kKept =
-        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kKept;
-    return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
-}
-
-enum class Outcome { Moved, OriginalKept, OnlyTemporary };
-
-// Moves the finished temporary file over target (both absolute). ReplaceFileW also keeps what
-// the original carries besides its bytes and attributes (access rights, creation time); where
-// it cannot (some network and FAT drives), a plain move in one step does the rest.
-Outcome MoveIntoPlace(const fs::path& temporary, const fs::path& target, DWORD& error)
-{
-    constexpr DWORD kFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
-    if (::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, kFlags, nullptr, nullptr)) {
-        return Outcome::Moved;
-    }
-    error = ::GetLastError();
-    if (HeldOpen(error) || error == ERROR_ACCESS_DENIED || error == ERROR_USER_MAPPED_FILE) {
-        return Outcome::OriginalKept;
-    }
-    if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return Outcome::Moved;
-    }
-    error = ::GetLastError();
-    // ReplaceFileW can fail after it removed the original: the temporary file is the model then.
-    return ::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES ? Outcome::OnlyTemporary
-                                                                           : Outcome::OriginalKept;
+    const Handle probe(::CreateFileW(target.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return probe.valid() ? ERROR_SUCCESS : ::GetLastError();
 }
 
 } // namespace
@@ -367,40 +350,36 @@ void CheckReplaceable(const fs::path& path)
 {
     const fs::path target = ResolveLinks(path);
     detail::CheckReplaceableEntry(path, target);
-    // Asking for the right to delete fails while another program holds the file open without
-    // allowing that; the save would fail the same way, so say so before anything is done.
-    const Handle probe(::CreateFileW(target.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!probe.valid()) {
-        throw OptError("Cannot modify " + DisplayPath(path) + ": " + LastReason() + ".");
+    if (const DWORD error = ProbeDelete(target); error != ERROR_SUCCESS) {
+        throw OptError("Cannot modify " + DisplayPath(path) + ": " + Reason(error) + ".");
     }
 }
 
+// The new file moves in with MoveFileExW, one rename that replaces the original, so the name
+// holds the old file or the new one at every moment. (ReplaceFileW would also carry over access
+// rights set on the file itself, but it is not one step everywhere: under Wine a process killed
+// inside it leaves no model at all.)
 void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std::uint8_t>> parts)
 {
     CheckReplaceable(path);
-    const fs::path target = FullPath(ResolveLinks(path));
-    const DWORD attributes = KeptAttributes(target);
+    const fs::path target = ResolveLinks(path);
+    const Original original = Describe(target);
     fs::path temporary;
     Handle file = CreateTemporary(target, temporary, path);
     try {
-        WriteAndClose(std::move(file), parts, path);
-        // On the new file before it moves, so that even a plain move keeps them.
-        ::SetFileAttributesW(temporary.c_str(), attributes);
+        WriteAndClose(std::move(file), parts, original, path);
+        ::SetFileAttributesW(temporary.c_str(), original.attributes); // the move keeps them
     } catch (...) {
         ::DeleteFileW(temporary.c_str());
         throw;
     }
-    DWORD error = ERROR_SUCCESS;
-    switch (MoveIntoPlace(temporary, target, error)) {
-    case Outcome::Moved:
-        break;
-    case Outcome::OriginalKept:
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD error = ::GetLastError();
+        if (error == ERROR_ACCESS_DENIED && ProbeDelete(target) == ERROR_SHARING_VIOLATION) {
+            error = ERROR_SHARING_VIOLATION; // opened by another program since the check
+        }
         ::DeleteFileW(temporary.c_str());
         throw OptError("Cannot replace " + DisplayPath(path) + ": " + Reason(error) + ".");
-    case Outcome::OnlyTemporary:
-        throw OptError("Cannot replace " + DisplayPath(path) + ": " + Reason(error) +
-                       ". The new contents are kept in " + DisplayPath(temporary) + ".");
     }
     detail::RemoveStaleTemporaries(target);
 }
