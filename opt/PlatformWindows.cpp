@@ -103,12 +103,22 @@ bool IsFolder(const fs::path& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// True for a regular file on disk: not a device, pipe, console or folder.
+// A symbolic link or a junction, opened as itself. Other reparse points (files kept in the
+// cloud, deduplicated files) act as the files they stand for.
+bool IsLink(HANDLE handle, DWORD attributes)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+           ::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) &&
+           (tag.ReparseTag == IO_REPARSE_TAG_SYMLINK || tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+// True for a regular file on disk: not a device, pipe, console, folder or link.
 bool RegularFile(HANDLE file)
 {
     BY_HANDLE_FILE_INFORMATION info{};
     return ::GetFileType(file) == FILE_TYPE_DISK && ::GetFileInformationByHandle(file, &info) &&
-           (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !IsLink(file, info.dwFileAttributes);
 }
 
 // Opens a regular file for reading, letting other programs read, write and rename it meanwhile.
@@ -180,7 +190,8 @@ Original Describe(const fs::path& target)
     Original original;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data)) {
-        original.attributes = (data.dwFileAttributes & kKept) != 0 ? data.dwFileAttributes & kKept : FILE_ATTRIBUTE_NORMAL;
+        const DWORD kept = data.dwFileAttributes & kKept;
+        original.attributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
         original.created = data.ftCreationTime;
         original.known = true;
     }
@@ -261,11 +272,7 @@ Entry Inspect(const fs::path& path)
     }
     entry.device = info.dwVolumeSerialNumber;
     entry.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-                      ::GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
-                      (tag.ReparseTag == IO_REPARSE_TAG_SYMLINK || tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
-    if (link) {
+    if (IsLink(handle.get(), info.dwFileAttributes)) {
         entry.kind = EntryKind::Link;
     } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         entry.kind = EntryKind::Folder; // its read-only attribute means nothing to Windows

@@ -80,7 +80,8 @@ TEST(PlatformCli, PathsWithAnyCharactersReachTheToolAndArePrintedAsGiven)
     TempFolder root;
     const fs::path folder = root.Path() / platform::PathFromUtf8("\xC3\xA9t\xC3\xA9 \xE2\x9C\x88 x");
     fs::create_directory(folder);
-    const fs::path file = folder / platform::PathFromUtf8("\xD0\x9A\xD0\xBE\xD1\x80\xD0\xB0\xD0\xB1\xD0\xBB\xD1\x8C.opt");
+    const std::string ship = "\xD0\x9A\xD0\xBE\xD1\x80\xD0\xB0\xD0\xB1\xD0\xBB\xD1\x8C"; // "ship" in Russian
+    const fs::path file = folder / platform::PathFromUtf8(ship + ".opt");
     WriteFile(file, Build(SimpleModel({MakeTexture("TEX00001")})).bytes);
 
     CommandResult result = Cli({"list", "illumination", Word(file)});
@@ -88,7 +89,7 @@ TEST(PlatformCli, PathsWithAnyCharactersReachTheToolAndArePrintedAsGiven)
     EXPECT_EQ(result.out, "TEX00001\n");
     result = Cli({"extract", Word(file)});
     EXPECT_EQ(result.status, 0) << result.err;
-    const fs::path bitmap = folder / platform::PathFromUtf8("\xD0\x9A\xD0\xBE\xD1\x80\xD0\xB0\xD0\xB1\xD0\xBB\xD1\x8C_TEX00001.BMP");
+    const fs::path bitmap = folder / platform::PathFromUtf8(ship + "_TEX00001.BMP");
     EXPECT_EQ(result.out, Word(bitmap) + "\n");
     EXPECT_TRUE(fs::is_regular_file(bitmap));
     result = Cli({"illuminate", Word(file), "--all"});
