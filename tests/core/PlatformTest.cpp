@@ -106,7 +106,7 @@ TEST(Platform, EveryCharacterOfAPathSurvivesReadingSavingAndExtraction)
 // given, that holds no character Windows refuses and no device name; ordinary names are kept.
 TEST(Platform, BitmapNamesAreOnesEverySystemCanHold)
 {
-    const std::string alphabet = std::string("AZaz09_-. ~/\\:*?\"<>|\x01\x1F\x7F\x80\xFF", 27) + std::string(1, '\0');
+    const std::string alphabet = std::string("AZaz09_-. ~/\\:*?\"<>|\x01\x1F\x7F\x80\xFF") + '\0';
     const std::vector<std::string> opts = {"SHIP.OPT", "CON.x.opt", "nul .a.opt", "com1.opt", "Lpt9.ship.opt",
                                            "AUX.OPT.opt", "a:b.opt", "x. .opt", ".opt", "\xC3\x84.opt"};
     std::mt19937 random(5);
