@@ -1,6 +1,6 @@
+#include "cli/RewriteCommandSupport.hpp"
 
 #include "cli/NameCodec.hpp"
-#include "cli/RewriteCommandSupport.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Platform.hpp"
 
