@@ -35,7 +35,7 @@ public:
     Utf8Console& operator=(const Utf8Console&) = delete;
 
 private:
-    unsigned previous_ = 0;
+    [[maybe_unused]] unsigned previous_ = 0; // the code page to restore (Windows)
 };
 
 // ---- What stands at a path.
