@@ -143,13 +143,23 @@ std::intptr_t Start(const std::vector<std::string>& argv, const fs::path& out, c
     startup.hStdError = Inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
     const fs::path program = platform::PathFromUtf8(argv.at(0));
-    const BOOL started = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                          &startup, &process);
+    // Under Wine a start now and then fails while other tests start programs at the same moment;
+    // a few more tries tell that apart from a program that cannot start at all.
+    BOOL started = FALSE;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0) {
+            ::Sleep(200);
+        }
+        started = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                   &startup, &process);
+        error = started ? 0 : ::GetLastError();
+    }
     for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
         ::CloseHandle(handle);
     }
     if (!started) {
-        throw std::runtime_error("cannot start " + argv.at(0));
+        throw std::runtime_error("cannot start " + argv.at(0) + " (error " + std::to_string(error) + ")");
     }
     ::CloseHandle(process.hThread);
     return reinterpret_cast<std::intptr_t>(process.hProcess);
