@@ -6,12 +6,16 @@
 # make package  builds a Debian package (.deb) in the build folder
 # make gui-soak  runs the window exerciser for 100,000 random user actions
 #                (SOAK_ACTIONS=n, SOAK_SEED=n to replay a walk; the seed is printed)
+# make windows       cross-builds lathwork-cli.exe and the core and CLI tests for 64-bit Windows
+# make windows-test  runs those tests under Wine
+# make windows-zip   packs lathwork-cli-VERSION-win64.zip with the README and the licence
 
 BUILD ?= build
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench check fuzz-smoke package gui-soak clean
+.PHONY: all deps build run test bench check fuzz-smoke package gui-soak windows windows-test windows-zip clean
 
 all: build
 
@@ -53,6 +57,17 @@ SOAK_ACTIONS ?= 100000
 gui-soak: build
 	cd $(BUILD)/tests/gui && QT_QPA_PLATFORM=offscreen LATHWORK_EXERCISER_ACTIONS=$(SOAK_ACTIONS) \
 	  $(if $(SOAK_SEED),LATHWORK_EXERCISER_SEED=$(SOAK_SEED)) ./WindowExerciserTest
+
+# The Windows build has its own packages (the cross compiler, Wine), kept out of plain builds.
+windows:
+	./scripts/install-windows-deps
+	./scripts/build-windows $(WINDOWS_BUILD) $(JOBS)
+
+windows-test: windows
+	./scripts/test-windows $(WINDOWS_BUILD) $(JOBS)
+
+windows-zip: windows
+	./scripts/zip-windows $(WINDOWS_BUILD)
 
 clean:
 	rm -rf $(BUILD) build-*

@@ -4,12 +4,12 @@
 #include "app/DataFiles.hpp"
 #include "app/FormState.hpp"
 #include "app/rules/CloakingScaleRules.hpp"
+#include "app/TextureItems.hpp"
 #include "modify/Cloaking.hpp"
 #include "modify/RewriteFile.hpp"
 #include "opt/OptImage.hpp"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,7 +43,7 @@ QLabel* MakeShip(QWidget* pane, const char* name, int top, bool high)
 
 std::filesystem::path ToPath(const QString& path)
 {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    return lathwork::app::NativePath(path);
 }
 
 std::string Text(const QLineEdit* box)

@@ -36,6 +36,13 @@ bool AnySelected(const QListWidget* list)
     return false;
 }
 
-std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::filesystem::path NativePath(const QString& path)
+{
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString()); // the 8-bit code page cannot hold every name
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
 
 } // namespace lathwork::app

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <filesystem>
 #include <string>
 
 class QListWidget;
@@ -16,6 +17,6 @@ std::string TextureItemName(const QListWidgetItem* item);
 bool AnySelected(const QListWidget* list);
 
 // Filesystem path of a file name shown in the window.
-std::string NativePath(const QString& path);
+std::filesystem::path NativePath(const QString& path);
 
 } // namespace lathwork::app

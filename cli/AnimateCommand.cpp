@@ -3,6 +3,7 @@
 #include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
+#include "opt/Platform.hpp"
 #include "opt/Scans.hpp"
 
 #include <limits>
@@ -24,7 +25,7 @@ int AnimateCommand(Words words, std::ostream&)
     for (std::size_t i = 1; i < p.size(); ++i) {
         numbers.push_back(ParseInt(p[i], 1, std::numeric_limits<int>::max(), "set number"));
     }
-    RewriteFile(p[0], [&](OptImage& image) {
+    RewriteFile(platform::PathFromUtf8(p[0]), [&](OptImage& image) {
         const auto sets = static_cast<int>(ScanTextureSets(image).size());
         std::vector<int> rows;
         for (int k = 1; all && k <= sets; ++k) {

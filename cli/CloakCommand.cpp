@@ -4,6 +4,7 @@
 #include "modify/RewriteFile.hpp"
 #include "opt/OptError.hpp"
 #include "opt/OptImage.hpp"
+#include "opt/Platform.hpp"
 
 #include <filesystem>
 #include <ostream>
@@ -29,7 +30,7 @@ int CloakCommand(Words words, std::ostream& out)
     if (options.positional.size() != 1) {
         throw OptError("cloak takes one FILE: cloak FILE [--high TEXT] [--low TEXT].");
     }
-    const std::filesystem::path file = options.positional[0];
+    const std::filesystem::path file = platform::PathFromUtf8(options.positional[0]);
     const bool giveHigh = options.values.count("--high") != 0;
     const bool giveLow = options.values.count("--low") != 0;
 

@@ -2,6 +2,7 @@
 #include "cli/Options.hpp"
 #include "imaging/Extraction.hpp"
 #include "opt/OptError.hpp"
+#include "opt/Platform.hpp"
 
 #include <ostream>
 
@@ -15,8 +16,8 @@ int ExtractCommand(Words words, std::ostream& out)
     }
     // Each path is printed as soon as its bitmap is complete, so a failure part way still
     // shows which bitmaps were written.
-    ExtractTextures(options.positional[0], [&](const std::filesystem::path& written) {
-        out << written.string() << "\n";
+    ExtractTextures(platform::PathFromUtf8(options.positional[0]), [&](const std::filesystem::path& written) {
+        out << platform::PathToUtf8(written) << "\n";
     });
     return 0;
 }

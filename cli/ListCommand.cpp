@@ -3,6 +3,7 @@
 #include "cli/Options.hpp"
 #include "opt/OptError.hpp"
 #include "opt/OptImage.hpp"
+#include "opt/Platform.hpp"
 #include "opt/Scans.hpp"
 
 #include <ostream>
@@ -26,7 +27,7 @@ int ListCommand(Words words, std::ostream& out)
         throw OptError("Unknown list \"" + what + "\": use illumination, transparency, sets or set-textures.");
     }
     const int k = setTextures ? ParseInt(p[2], 1, 1 << 30, "set number") : 0;
-    const OptImage image = OptImage::Load(p[1]);
+    const OptImage image = OptImage::Load(platform::PathFromUtf8(p[1]));
     if (what == "sets") {
         for (const std::string& item : ScanTextureSets(image)) {
             out << item << "\n";

@@ -2,6 +2,7 @@
 
 #include "cli/NameCodec.hpp"
 #include "opt/OptError.hpp"
+#include "opt/Platform.hpp"
 
 #include <algorithm>
 
@@ -42,7 +43,7 @@ TextureCommand ParseTextureCommand(Words words, const std::string& command, cons
     if (parsed.all == (p.size() > 1)) {
         throw OptError(command + " takes either --all or one or more texture names.");
     }
-    parsed.file = p[0];
+    parsed.file = platform::PathFromUtf8(p[0]);
     for (std::size_t i = 1; i < p.size(); ++i) {
         parsed.names.push_back(DecodeName(p[i]));
     }

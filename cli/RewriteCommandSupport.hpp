@@ -4,6 +4,7 @@
 #include "cli/Options.hpp"
 #include "modify/Requests.hpp"
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@ namespace lathwork::cli {
 // The words of the illuminate and transparency commands:
 // FILE [--colour R,G,B]... [--tolerance T] [extra options] (--all | NAME...).
 struct TextureCommand {
-    std::string file;
+    std::filesystem::path file;
     bool all = false;
     std::vector<TextureName> names; // decoded, 8 bytes each, as given
     ColourChoice colours;           // no --colour: "Entire texture"

@@ -2,6 +2,7 @@
 
 #include "cli/Commands.hpp"
 #include "opt/OptError.hpp"
+#include "opt/Platform.hpp"
 
 #include <iostream>
 #include <map>
@@ -48,7 +49,8 @@ constexpr const char* kHelp =
 int main(int argc, char** argv)
 {
     using namespace lathwork::cli;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const lathwork::platform::Utf8Console console;
+    const std::vector<std::string> args = lathwork::platform::CommandLineWords(argc, argv);
     if (args.empty()) {
         std::cerr << kUsage;
         return 2;

@@ -9,10 +9,12 @@
 
 namespace lathwork {
 
-// The file name of the bitmap extracted for a texture of the OPT named optFileName:
+// The file name of the bitmap extracted for a texture of the OPT named optFileName (UTF-8):
 // B_TexName.BMP, B the OPT's name without its last four characters (empty for shorter names),
-// case kept. Trailing zero bytes of the name are dropped; bytes a file name cannot hold
-// (/ \ : * ? " < > |, control bytes, 0x7F and bytes from 0x80 on) become '_'.
+// case kept. The same name on every system, one that Windows can hold too: trailing zero bytes
+// of the texture name are dropped; / \ : * ? " < > |, control bytes and 0x7F become '_' in both
+// parts, and so do the texture name's bytes from 0x80 on; a device name before the first dot
+// (CON, PRN, AUX, NUL, COM0-9, LPT0-9, any case) gets a '_' behind it.
 std::string ExtractedBitmapName(const std::string& optFileName, const TextureName& name);
 
 // Writes every texture of the OPT at optPath as a bitmap beside it and returns the paths

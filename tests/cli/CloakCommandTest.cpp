@@ -37,21 +37,21 @@ protected:
 TEST_F(CloakCommand, PrintsTheBoxesAsTheyShow)
 {
     Make({{3.413533e-05f, 0.0f}});
-    auto result = Cli({"cloak", file});
+    auto result = Cli({"cloak", Word(file)});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "high 2\nlow NEVER\n");
     Make({{5.0f}});
-    EXPECT_EQ(Cli({"cloak", file}).out, "high never\n");
+    EXPECT_EQ(Cli({"cloak", Word(file)}).out, "high never\n");
     Make({{3.413533e-05f, 7.0f}, {0.5f, 0.5f}});
-    EXPECT_EQ(Cli({"cloak", file}).out, "high 2\nlow never\n");
+    EXPECT_EQ(Cli({"cloak", Word(file)}).out, "high 2\nlow never\n");
     Make({{std::nextafter(1.0f, 0.0f)}}); // shows 0, which the box turns into ALWAYS
-    EXPECT_EQ(Cli({"cloak", file}).out, "high ALWAYS\n");
+    EXPECT_EQ(Cli({"cloak", Word(file)}).out, "high ALWAYS\n");
 }
 
 TEST_F(CloakCommand, WritesGivenAndScannedTextsIntoEveryTable)
 {
     Make({{1.0f, 0.25f, 0.5f}, {0.5f}});
-    auto result = Cli({"cloak", file, "--low", "nEvEr"});
+    auto result = Cli({"cloak", Word(file), "--low", "nEvEr"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(result.out.empty());
     EXPECT_EQ(Entry(0, 0), 1.0f); // the scanned ALWAYS, written back
@@ -60,11 +60,11 @@ TEST_F(CloakCommand, WritesGivenAndScannedTextsIntoEveryTable)
     EXPECT_EQ(Entry(1, 0), 1.0f);
     EXPECT_EQ(ReadFile(file).size(), model.bytes.size());
 
-    result = Cli({"cloak", file, "--high", "100", "--low", "."});
+    result = Cli({"cloak", Word(file), "--high", "100", "--low", "."});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NEAR(Entry(1, 0), 9.27e-07f, 1e-9f);
-    EXPECT_EQ(Cli({"cloak", file}).out, "high 100\nlow 0.01\n");
-    EXPECT_EQ(Cli({"cloak", file, "--high", "0"}).status, 0);
+    EXPECT_EQ(Cli({"cloak", Word(file)}).out, "high 100\nlow 0.01\n");
+    EXPECT_EQ(Cli({"cloak", Word(file), "--high", "0"}).status, 0);
     EXPECT_EQ(Entry(0, 0), 1.0f);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"SHIP.OPT"}));
 }
@@ -74,13 +74,13 @@ TEST_F(CloakCommand, RefusedTextsAndDamagedFilesWriteNothing)
     Make({{0.5f, 0.25f}});
     auto bytes = ReadFile(file);
     for (const auto& words : std::vector<std::vector<std::string>>{
-             {"cloak", file, "--high", "1abc"},
-             {"cloak", file, "--high", "2", "--low", "-5"},
-             {"cloak", file, "--low", ""},
-             {"cloak", file, "--high", "far"},
-             {"cloak", file, "--high"},
-             {"cloak", file, "extra"},
-             {"cloak", file, "--middle", "2"},
+             {"cloak", Word(file), "--high", "1abc"},
+             {"cloak", Word(file), "--high", "2", "--low", "-5"},
+             {"cloak", Word(file), "--low", ""},
+             {"cloak", Word(file), "--high", "far"},
+             {"cloak", Word(file), "--high"},
+             {"cloak", Word(file), "extra"},
+             {"cloak", Word(file), "--middle", "2"},
          }) {
         const auto result = Cli(words);
         EXPECT_NE(result.status, 0) << words.back();
@@ -88,13 +88,13 @@ TEST_F(CloakCommand, RefusedTextsAndDamagedFilesWriteNothing)
         ASSERT_FALSE(result.err.empty());
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
     }
-    EXPECT_NE(Cli({"cloak", file, "--high", "1abc"}).err.find("\"1abc\""), std::string::npos);
+    EXPECT_NE(Cli({"cloak", Word(file), "--high", "1abc"}).err.find("\"1abc\""), std::string::npos);
     EXPECT_EQ(ReadFile(file), bytes);
 
     SetLong(bytes, static_cast<std::size_t>(model.branches[0]) + 20, 0x7FFFFFF0);
     WriteFile(file, bytes);
-    EXPECT_EQ(Cli({"cloak", file}).status, 1);
-    const auto result = Cli({"cloak", file, "--high", "2"});
+    EXPECT_EQ(Cli({"cloak", Word(file)}).status, 1);
+    const auto result = Cli({"cloak", Word(file), "--high", "2"});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("damaged"), std::string::npos) << result.err;
     EXPECT_EQ(ReadFile(file), bytes);

@@ -1,4 +1,5 @@
 #include "testkit/ImagingFixtures.hpp"
+#include "Cli.hpp"
 
 #include <gtest/gtest.h>
 
@@ -29,11 +30,11 @@ TEST(ExtractCommand, PrintsThePathOfEachBitmapWrittenInOrder)
     ScratchFolder folder;
     const BuiltModel m = Build(SimpleModel({MakeTexture("TEX00002"), MakeTexture("TEX00001"), MakeTexture("TEX00002")}));
     PutFile(folder / "SHIP.OPT", m.bytes);
-    const ProgramRun run = Cli({"extract", (folder / "SHIP.OPT").string()});
+    const ProgramRun run = Cli({"extract", Word(folder / "SHIP.OPT")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const std::string a = (folder / "SHIP_TEX00002.BMP").string();
-    const std::string b = (folder / "SHIP_TEX00001.BMP").string();
+    const std::string a = Word(folder / "SHIP_TEX00002.BMP");
+    const std::string b = Word(folder / "SHIP_TEX00001.BMP");
     EXPECT_EQ(run.out, a + "\n" + b + "\n" + a + "\n");
     EXPECT_EQ(FileBytes(folder / "SHIP.OPT"), m.bytes);
 }
@@ -42,7 +43,7 @@ TEST(ExtractCommand, PrintsNothingForAFileWithoutTextures)
 {
     ScratchFolder folder;
     PutFile(folder / "EMPTY.OPT", Build(ModelShape{}).bytes);
-    const ProgramRun run = Cli({"extract", (folder / "EMPTY.OPT").string()});
+    const ProgramRun run = Cli({"extract", Word(folder / "EMPTY.OPT")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"EMPTY.OPT"});
@@ -51,11 +52,11 @@ TEST(ExtractCommand, PrintsNothingForAFileWithoutTextures)
 TEST(ExtractCommand, RejectsMissingFilesAndBadArguments)
 {
     ScratchFolder folder;
-    ExpectOneLineError(Cli({"extract", (folder / "NONE.OPT").string()}));
+    ExpectOneLineError(Cli({"extract", Word(folder / "NONE.OPT")}));
     ExpectOneLineError(Cli({"extract"}));
     PutFile(folder / "SHIP.OPT", Build(SimpleModel({MakeTexture("TEX1")})).bytes);
-    ExpectOneLineError(Cli({"extract", (folder / "SHIP.OPT").string(), "extra"}));
-    ExpectOneLineError(Cli({"extract", (folder / "SHIP.OPT").string(), "--all"}));
+    ExpectOneLineError(Cli({"extract", Word(folder / "SHIP.OPT"), "extra"}));
+    ExpectOneLineError(Cli({"extract", Word(folder / "SHIP.OPT"), "--all"}));
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"SHIP.OPT"});
 }
 
@@ -65,10 +66,10 @@ TEST(ExtractCommand, AFailurePartWayShowsWhatWasWrittenAndLeavesTheOptAlone)
     BuiltModel m = Build(SimpleModel({MakeTexture("TEX1"), MakeTexture("TEX2")}));
     SetLong(m.bytes, static_cast<std::size_t>(m.Texture("TEX2") + 41), 0x7FFFFFFF);
     PutFile(folder / "SHIP.OPT", m.bytes);
-    const ProgramRun run = Cli({"extract", (folder / "SHIP.OPT").string()});
+    const ProgramRun run = Cli({"extract", Word(folder / "SHIP.OPT")});
     ExpectOneLineError(run);
     EXPECT_NE(run.err.find("SHIP_TEX2.BMP"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, (folder / "SHIP_TEX1.BMP").string() + "\n");
+    EXPECT_EQ(run.out, Word(folder / "SHIP_TEX1.BMP") + "\n");
     EXPECT_EQ(FileBytes(folder / "SHIP.OPT"), m.bytes);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"SHIP.OPT", "SHIP_TEX1.BMP"}));
 }
@@ -79,7 +80,7 @@ TEST(ExtractCommand, ADamagedFileGivesOneLineAndNoBitmap)
     Bytes bytes = Build(SimpleModel({MakeTexture("TEX1")})).bytes;
     bytes.resize(60);
     PutFile(folder / "SHIP.OPT", bytes);
-    ExpectOneLineError(Cli({"extract", (folder / "SHIP.OPT").string()}));
+    ExpectOneLineError(Cli({"extract", Word(folder / "SHIP.OPT")}));
     EXPECT_EQ(FileBytes(folder / "SHIP.OPT"), bytes);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"SHIP.OPT"});
 }

@@ -8,12 +8,15 @@
 #include "testkit/OptBuilder.hpp"
 #include "testkit/ReliabilityFixtures.hpp"
 #include "testkit/TestFiles.hpp"
+#include "Cli.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace lathwork {
 namespace {
@@ -40,7 +43,7 @@ CommandResult RunOn(const std::vector<std::string>& command, const fs::path& fil
     const auto afterName = command.begin() + (command[0] == "list" ? 2 : 1);
     args.push_back(LATHWORK_CLI);
     args.insert(args.end(), command.begin(), afterName);
-    args.push_back(file.string());
+    args.push_back(Word(file));
     args.insert(args.end(), afterName, command.end());
     return RunCommand(args);
 }
@@ -127,8 +130,9 @@ TEST(HostileCli, NodesReachedOverAndOverEndEveryCommandCleanly)
     }
 }
 
-// The bytes a rewrite command must leave, worked out with the core.
-Bytes Expected(const std::vector<std::string>& command, const Bytes& bytes)
+// The bytes a rewrite command must leave, worked out with the core. (Unused on Windows, where
+// the tests with links and limits are skipped.)
+[[maybe_unused]] Bytes Expected(const std::vector<std::string>& command, const Bytes& bytes)
 {
     OptImage image{Bytes(bytes)};
     if (command[0] == "illuminate") {
@@ -145,6 +149,9 @@ Bytes Expected(const std::vector<std::string>& command, const Bytes& bytes)
 
 TEST(HostileCli, ARewriteThroughALinkChangesTheTargetAndKeepsTheLinkAndThePermissions)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: creating symbolic links needs administrator rights or developer mode on Windows";
+#else
     const Bytes bytes = Model();
     const std::vector<std::vector<std::string>> rewrites = {
         {"illuminate", "--all"}, {"transparency", "--all"}, {"animate", "--all"}, {"cloak", "--high", "2", "--low", "NEVER"}};
@@ -176,10 +183,14 @@ TEST(HostileCli, ARewriteThroughALinkChangesTheTargetAndKeepsTheLinkAndThePermis
             EXPECT_EQ(linkFolder.Entries().size(), relative ? 2u : 1u);
         }
     }
+#endif
 }
 
 TEST(HostileCli, ADanglingLinkIsAnErrorAndCreatesNothing)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: creating symbolic links needs administrator rights or developer mode on Windows";
+#else
     TempFolder folder;
     const fs::path link = folder / "SHIP.OPT";
     fs::create_symlink(folder / "GONE.OPT", link);
@@ -188,10 +199,14 @@ TEST(HostileCli, ADanglingLinkIsAnErrorAndCreatesNothing)
         ExpectOneLineError(RunOn(command, link));
         EXPECT_EQ(folder.Entries(), std::vector<std::string>{"SHIP.OPT"});
     }
+#endif
 }
 
 TEST(HostileCli, APipeNamedLikeAnOptIsRefusedAtOnce)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: Windows keeps no pipes in folders";
+#else
     TempFolder folder;
     const fs::path pipe = folder / "SHIP.OPT";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
@@ -203,6 +218,7 @@ TEST(HostileCli, APipeNamedLikeAnOptIsRefusedAtOnce)
         EXPECT_NE(result.status, 124) << "the command waited on the pipe";
         EXPECT_EQ(folder.Entries(), std::vector<std::string>{"SHIP.OPT"});
     }
+#endif
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -215,7 +231,9 @@ TEST(HostileCli, APipeNamedLikeAnOptIsRefusedAtOnce)
 
 TEST(HostileCli, MemoryRunningOutDuringARewriteChangesNothing)
 {
-#ifdef LATHWORK_ADDRESS_SANITIZER
+#if defined(_WIN32)
+    GTEST_SKIP() << "POSIX only: limits the address space with prlimit";
+#elif defined(LATHWORK_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
 #else
     // A model of about 2 MB, its rewrite needing several times that; the tool started with less
@@ -250,6 +268,9 @@ TEST(HostileCli, MemoryRunningOutDuringARewriteChangesNothing)
 
 TEST(HostileCli, ExtractingThroughALinkWritesBesideTheLinkOnly)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: creating symbolic links needs administrator rights or developer mode on Windows";
+#else
     TempFolder linkFolder;
     TempFolder targetFolder;
     WriteFile(targetFolder / "REAL.OPT", Model());
@@ -259,6 +280,7 @@ TEST(HostileCli, ExtractingThroughALinkWritesBesideTheLinkOnly)
     EXPECT_EQ(linkFolder.Entries(), (std::vector<std::string>{"SHIP.OPT", "SHIP_TEX00001.BMP", "SHIP_TEX00002.BMP",
                                                               "SHIP_TEX00003.BMP", "SHIP_TEX00004.BMP"}));
     EXPECT_EQ(targetFolder.Entries(), std::vector<std::string>{"REAL.OPT"});
+#endif
 }
 
 TEST(HostileCli, HostileNamesAreExtractedIntoTheFolderAndPrintedEscapedOnOneLineEach)

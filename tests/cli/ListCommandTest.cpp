@@ -27,16 +27,16 @@ protected:
 
 TEST_F(ListCommand, PrintsTheListsTheWindowShows)
 {
-    auto result = Cli({"list", "illumination", file});
+    auto result = Cli({"list", "illumination", Word(file)});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "TEX00001\nTexLit\nTexS1\nTex\\x5c\\x01\nTEXS2\nTEXS3\n");
-    result = Cli({"list", "transparency", file});
+    result = Cli({"list", "transparency", Word(file)});
     EXPECT_EQ(result.out, "TEX00001\nTexS1\nTex\\x5c\\x01\nTEXS2\nTEXS3\n");
-    result = Cli({"list", "sets", file});
+    result = Cli({"list", "sets", Word(file)});
     EXPECT_EQ(result.out, "Tex Set 1\nTex Set 2\n");
-    result = Cli({"list", "set-textures", file, "1"});
+    result = Cli({"list", "set-textures", Word(file), "1"});
     EXPECT_EQ(result.out, "TexS1\nTexR\n");
-    result = Cli({"list", "set-textures", file, "2"});
+    result = Cli({"list", "set-textures", Word(file), "2"});
     EXPECT_EQ(result.out, "TEXS2\nTEXS3\n");
     EXPECT_TRUE(result.err.empty());
 }
@@ -45,13 +45,13 @@ TEST_F(ListCommand, BadArgumentsAndFilesFailWithOneLine)
 {
     const auto before = ReadFile(file);
     for (const auto& words : std::vector<std::vector<std::string>>{
-             {"list", "sets", (folder / "NONE.OPT").string()},
-             {"list", "colours", file},
-             {"list", "set-textures", file, "3"},
-             {"list", "set-textures", file, "0"},
-             {"list", "set-textures", file, "x"},
+             {"list", "sets", Word(folder / "NONE.OPT")},
+             {"list", "colours", Word(file)},
+             {"list", "set-textures", Word(file), "3"},
+             {"list", "set-textures", Word(file), "0"},
+             {"list", "set-textures", Word(file), "x"},
              {"list", "sets"},
-             {"list", "sets", file, "--bogus"},
+             {"list", "sets", Word(file), "--bogus"},
          }) {
         const auto result = Cli(words);
         EXPECT_NE(result.status, 0) << words[1];
@@ -68,7 +68,7 @@ TEST_F(ListCommand, DamagedFileIsAnError)
     auto bytes = ReadFile(file);
     bytes.resize(bytes.size() / 2);
     WriteFile(file, bytes);
-    const auto result = Cli({"list", "illumination", file});
+    const auto result = Cli({"list", "illumination", Word(file)});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("damaged"), std::string::npos) << result.err;
 }

@@ -4,6 +4,7 @@
 #include "opt/Scans.hpp"
 #include "testkit/OptBuilder.hpp"
 #include "testkit/TestFiles.hpp"
+#include "Cli.hpp"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ protected:
 
     CommandResult Run(const std::string& command, std::vector<std::string> args)
     {
-        args.insert(args.begin(), {LATHWORK_CLI, command, file_.string()});
+        args.insert(args.begin(), {LATHWORK_CLI, command, Word(file_)});
         return RunCommand(args);
     }
 
@@ -158,7 +159,7 @@ TEST_F(RewriteCommand, DamagedFileIsLeftAlone)
 TEST(RewriteCommandFile, MissingFileIsAnError)
 {
     TempFolder folder;
-    const CommandResult result = RunCommand({LATHWORK_CLI, "animate", (folder / "NONE.OPT").string(), "--all"});
+    const CommandResult result = RunCommand({LATHWORK_CLI, "animate", Word(folder / "NONE.OPT"), "--all"});
     EXPECT_NE(result.status, 0);
     EXPECT_TRUE(folder.Entries().empty());
 }

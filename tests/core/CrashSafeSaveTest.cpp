@@ -12,11 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <random>
-#include <sys/resource.h>
 #include <thread>
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 namespace lathwork {
 namespace {
@@ -38,6 +40,7 @@ Bytes Rewritten(const Bytes& bytes)
     return {image.Bytes().begin(), image.Bytes().end()};
 }
 
+#ifndef _WIN32
 // The child's side of one rewrite: load, change, tell the parent the save begins, save.
 int RewriteInChild(const fs::path& file, int saving)
 {
@@ -72,9 +75,13 @@ struct Pipe {
         }
     }
 };
+#endif
 
 TEST(CrashSafeSave, KillingARewriteAtRandomMomentsLeavesOldOrNewBytes)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: forks the rewrite into a child process (on every system: CrashSafeCli)";
+#else
     const Bytes old = Build(GenerateLargeModel(160)).bytes; // about 2 MB
     const Bytes rewritten = Rewritten(old);
     ASSERT_GT(rewritten.size(), old.size());
@@ -142,6 +149,7 @@ TEST(CrashSafeSave, KillingARewriteAtRandomMomentsLeavesOldOrNewBytes)
     RewriteFile(file, IlluminateAll);
     EXPECT_EQ(ReadFile(file), rewritten);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"MODEL.OPT"});
+#endif
 }
 
 TEST(CrashSafeSave, ASuccessfulSaveLeavesNoTemporaryFileAndRemovesOnlyStaleOnesOfItsOwn)
@@ -156,18 +164,23 @@ TEST(CrashSafeSave, ASuccessfulSaveLeavesNoTemporaryFileAndRemovesOnlyStaleOnesO
         WriteFile(folder / name, {1, 2, 3});
     }
     fs::create_directory(folder / ".MODEL.OPT.lathwork-dir123");
+    std::vector<std::string> kept = {".MODEL.OPT.lathwork-", ".MODEL.OPT.lathwork-dir123", ".MODEL.OPT.lathwork-toolong",
+                                      ".OTHER.OPT.lathwork-a1B2c3", "MODEL.OPT", "MODEL.OPT.lathwork-a1B2c3"};
+#ifndef _WIN32 // links need administrator rights on Windows
     fs::create_symlink(file, folder / ".MODEL.OPT.lathwork-link12");
+    kept.insert(kept.begin() + 2, ".MODEL.OPT.lathwork-link12");
+#endif
 
     RewriteFile(file, IlluminateAll);
     EXPECT_EQ(ReadFile(file), Rewritten(old));
-    EXPECT_EQ(folder.Entries(),
-              (std::vector<std::string>{".MODEL.OPT.lathwork-", ".MODEL.OPT.lathwork-dir123", ".MODEL.OPT.lathwork-link12",
-                                        ".MODEL.OPT.lathwork-toolong", ".OTHER.OPT.lathwork-a1B2c3", "MODEL.OPT",
-                                        "MODEL.OPT.lathwork-a1B2c3"}));
+    EXPECT_EQ(folder.Entries(), kept);
 }
 
 TEST(CrashSafeSave, AFullDiskLeavesTheOriginalByteIdentical)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: fills the disk through a file size limit (RLIMIT_FSIZE)";
+#else
     TempFolder folder;
     const fs::path file = folder / "MODEL.OPT";
     const Bytes old = Build(GenerateLargeModel(16)).bytes;
@@ -190,6 +203,7 @@ TEST(CrashSafeSave, AFullDiskLeavesTheOriginalByteIdentical)
     EXPECT_EQ(end.status, 0) << "the rewrite must report the full disk";
     EXPECT_EQ(ReadFile(file), old);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"MODEL.OPT"});
+#endif
 }
 
 } // namespace

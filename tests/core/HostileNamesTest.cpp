@@ -4,6 +4,7 @@
 
 #include "imaging/Extraction.hpp"
 #include "opt/OptError.hpp"
+#include "opt/Platform.hpp"
 #include "testkit/OptBuilder.hpp"
 #include "testkit/TestFiles.hpp"
 
@@ -11,7 +12,9 @@
 
 #include <algorithm>
 #include <set>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace lathwork {
 namespace {
@@ -33,7 +36,7 @@ std::set<std::string> Tree(const fs::path& root)
 {
     std::set<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        files.insert(fs::relative(entry.path(), root).string());
+        files.insert(fs::relative(entry.path(), root).generic_string());
     }
     return files;
 }
@@ -54,7 +57,12 @@ TEST(HostileNames, EveryBitmapLandsInTheOptsFolderUnderAPlainName)
         leaves.push_back(MakeTexture(name, 2, 2));
     }
     const Bytes bytes = Build(SimpleModel(leaves)).bytes;
-    for (const std::string optName : {"SHIP.OPT", ".opt", "x", "CON.opt"}) {
+#ifdef _WIN32
+    const std::vector<std::string> optNames = {"SHIP.OPT", ".opt", "x"}; // CON.opt is the console there
+#else
+    const std::vector<std::string> optNames = {"SHIP.OPT", ".opt", "x", "CON.opt"};
+#endif
+    for (const std::string& optName : optNames) {
         SCOPED_TRACE(optName);
         TempFolder root;
         fs::create_directories(root / "models/deep");
@@ -67,7 +75,7 @@ TEST(HostileNames, EveryBitmapLandsInTheOptsFolderUnderAPlainName)
         EXPECT_EQ(written.size(), HostileNames().size());
         for (const fs::path& path : written) {
             EXPECT_EQ(path.parent_path(), folder);
-            const std::string name = path.filename().string();
+            const std::string name = platform::PathToUtf8(path.filename());
             EXPECT_NE(name, ".");
             EXPECT_NE(name, "..");
             EXPECT_EQ(name.find_first_of(std::string("/\\:\0", 4)), std::string::npos) << name;
@@ -99,13 +107,20 @@ protected:
 
 TEST_F(HostileDestination, APipeWhereTheBitmapGoesIsRefusedWithoutWaiting)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: Windows keeps no pipes in folders (devices: see the Windows tests)";
+#else
     ASSERT_EQ(::mkfifo(Destination().c_str(), 0644), 0);
     EXPECT_THROW(ExtractTextures(opt_), OptError);
     EXPECT_TRUE(fs::is_fifo(Destination()));
+#endif
 }
 
 TEST_F(HostileDestination, ALinkToADeviceOrAFileOutsideIsNotWrittenThrough)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: creating symbolic links needs administrator rights or developer mode on Windows";
+#else
     TempFolder outside;
     const fs::path victim = outside / "victim";
     WriteFile(victim, {1, 2, 3});
@@ -117,6 +132,7 @@ TEST_F(HostileDestination, ALinkToADeviceOrAFileOutsideIsNotWrittenThrough)
         EXPECT_TRUE(fs::is_symlink(Destination()));
     }
     EXPECT_EQ(ReadFile(victim), (Bytes{1, 2, 3}));
+#endif
 }
 
 } // namespace

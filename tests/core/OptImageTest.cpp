@@ -4,7 +4,9 @@
 #include "testkit/TestFiles.hpp"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace lathwork {
 namespace {
@@ -58,6 +60,9 @@ TEST(OptImage, InsertMovesTheTail)
 
 TEST(FileIo, SaveReplacesTheFileAndKeepsItsPermissions)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: permission bits (Windows keeps attributes instead; see the Windows tests)";
+#else
     testkit::TempFolder folder;
     const fs::path file = folder / "SHIP.OPT";
     testkit::WriteFile(file, Bytes{1, 2, 3});
@@ -70,10 +75,14 @@ TEST(FileIo, SaveReplacesTheFileAndKeepsItsPermissions)
     ::stat(file.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"SHIP.OPT"}));
+#endif
 }
 
 TEST(FileIo, SaveThroughALinkRewritesTheTargetAndKeepsTheLink)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: creating symbolic links needs administrator rights or developer mode on Windows";
+#else
     testkit::TempFolder folder;
     fs::create_directory(folder / "models");
     const fs::path target = folder / "models" / "REAL.OPT";
@@ -89,10 +98,14 @@ TEST(FileIo, SaveThroughALinkRewritesTheTargetAndKeepsTheLink)
     struct stat info {};
     ::stat(target.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0604u);
+#endif
 }
 
 TEST(FileIo, ReadOnlyFileOrFolderIsRefusedAndLeftAlone)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: Windows does not honour the read-only mark on folders";
+#else
     testkit::TempFolder folder;
     const fs::path file = folder / "SHIP.OPT";
     testkit::WriteFile(file, Bytes{1, 2, 3});
@@ -106,6 +119,7 @@ TEST(FileIo, ReadOnlyFileOrFolderIsRefusedAndLeftAlone)
     ::chmod(folder.Path().c_str(), 0755);
     EXPECT_EQ(testkit::ReadFile(file), (Bytes{1, 2, 3}));
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"SHIP.OPT"}));
+#endif
 }
 
 TEST(FileIo, MissingFileIsAnErrorNamingIt)

@@ -74,12 +74,16 @@ TEST(RewriteFailure, ReadOnlyFileIsRefused)
 
 TEST(RewriteFailure, ReadOnlyFolderIsRefused)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: Windows does not honour the read-only mark on folders";
+#else
     const Bytes bytes = Model().bytes;
     for (const auto& [name, change] : Rewrites()) {
         SCOPED_TRACE(name);
         ExpectFailureLeavesFileAlone(bytes, change, fs::perms::owner_all,
                                      fs::perms::owner_read | fs::perms::owner_exec);
     }
+#endif
 }
 
 TEST(RewriteFailure, TruncatedFileIsRejected)

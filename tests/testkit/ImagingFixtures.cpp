@@ -1,13 +1,13 @@
 #include "testkit/ImagingFixtures.hpp"
 
+#include "testkit/TestFiles.hpp"
+
 #include <algorithm>
 #include <atomic>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -16,8 +16,9 @@ namespace lathwork::testkit {
 ScratchFolder::ScratchFolder()
 {
     static std::atomic<int> counter{0};
+    static const unsigned run = std::random_device{}();
     path_ = fs::temp_directory_path() /
-            ("lathwork-imaging-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+            ("lathwork-imaging-" + std::to_string(run) + "-" + std::to_string(counter++));
     fs::remove_all(path_);
     fs::create_directories(path_);
 }
@@ -60,37 +61,10 @@ void PutFile(const fs::path& path, const Bytes& bytes)
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args)
 {
-    ScratchFolder capture;
-    const fs::path outPath = capture / "out";
-    const fs::path errPath = capture / "err";
-    const pid_t child = ::fork();
-    if (child < 0) {
-        throw std::runtime_error("fork failed");
-    }
-    if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
-            ::_exit(127);
-        }
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ProgramRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const Bytes out = FileBytes(outPath);
-    const Bytes err = FileBytes(errPath);
-    run.out.assign(out.begin(), out.end());
-    run.err.assign(err.begin(), err.end());
-    return run;
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    CommandResult result = RunCommand(argv);
+    return {result.status, std::move(result.out), std::move(result.err)};
 }
 
 std::uint32_t ExpectedRgb(std::uint16_t v)

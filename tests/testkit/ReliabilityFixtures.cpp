@@ -10,8 +10,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace lathwork::testkit {
 
@@ -109,6 +111,8 @@ Bytes FanInModel(int tops, int parts, int leaves, int pixelBytes)
     return {bytes.begin(), bytes.end()};
 }
 
+#ifndef _WIN32
+
 pid_t StartChild(const std::function<int()>& body)
 {
     const pid_t child = ::fork();
@@ -139,6 +143,8 @@ ChildEnd RunChild(const std::function<int()>& body)
 {
     return WaitChild(StartChild(body));
 }
+
+#endif
 
 std::vector<std::string> TemporaryFiles(const fs::path& folder)
 {

@@ -33,6 +33,7 @@ std::vector<ToolOperation> EveryOperation(const std::vector<TextureName>& names)
 // visits the texture tops x parts x leaves times.
 Bytes FanInModel(int tops, int parts, int leaves, int pixelBytes = 16);
 
+#ifndef _WIN32 // Windows has no fork
 // How a child process ended.
 struct ChildEnd {
     bool exited = false; // exited normally with status; otherwise killed by signal
@@ -45,6 +46,7 @@ struct ChildEnd {
 pid_t StartChild(const std::function<int()>& body);
 ChildEnd WaitChild(pid_t child);
 ChildEnd RunChild(const std::function<int()>& body);
+#endif
 
 // The files a save leaves beside NAME while it works: ".NAME.lathwork-XXXXXX".
 std::vector<std::string> TemporaryFiles(const std::filesystem::path& folder);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Temporary folders and whole-file reads for tests.
+// Temporary folders, whole-file reads and running programs, for tests on every system.
 
 #include <cstdint>
 #include <filesystem>
@@ -29,12 +29,33 @@ private:
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
-// Runs a shell command line, capturing stdout and stderr.
+// Runs a program (argv[0], a path) with arguments given as UTF-8, capturing stdout and stderr.
 struct CommandResult {
-    int status = -1;
+    int status = -1; // the exit status; -1 when the program was killed
     std::string out;
     std::string err;
 };
 CommandResult RunCommand(const std::vector<std::string>& argv);
+
+// A program started in the background, its output thrown away; killed when it goes out of
+// scope still running.
+class RunningCommand {
+public:
+    explicit RunningCommand(const std::vector<std::string>& argv);
+    ~RunningCommand();
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
+
+    // Ends the program at once, as a power cut or the task manager would (SIGKILL,
+    // TerminateProcess); it gets no chance to clean up.
+    void Kill();
+    // Waits for the end: the exit status, or -1 when it was killed.
+    int Wait();
+
+private:
+    std::intptr_t process_ = -1; // a process id or a process handle
+    bool done_ = false;
+    int status_ = -1;
+};
 
 } // namespace lathwork::testkit
