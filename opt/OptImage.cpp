@@ -2,6 +2,7 @@
 
 #include "opt/ByteCodec.hpp"
 #include "opt/FileIo.hpp"
+#include "opt/Platform.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -33,7 +34,11 @@ OptImage& OptImage::operator=(const OptImage& other)
 
 OptImage OptImage::Load(const std::filesystem::path& path)
 {
-    return OptImage(ReadWholeFile(path));
+    // Mapped, not read: an operation that only reads touches just the pages it walks, and a
+    // rewrite copies the bytes once, into its result.
+    auto file = std::make_shared<const platform::MappedFile>(platform::MappedFile::Open(path));
+    const auto bytes = file->Bytes();
+    return OptImage(bytes, std::move(file));
 }
 
 std::uint8_t* OptImage::Writable(std::int64_t offset, std::int64_t count, const char* what)

@@ -26,7 +26,8 @@ public:
     OptImage(OptImage&&) noexcept = default; // a moved vector keeps its buffer: the view stays valid
     OptImage& operator=(OptImage&&) noexcept = default;
 
-    // Reads the whole file once. Files of 2 GiB or more cannot hold 32-bit offsets.
+    // The file mapped into memory, read in place until the first change. Files of 2 GiB or
+    // more cannot hold 32-bit offsets.
     static OptImage Load(const std::filesystem::path& path);
 
     operator OptView() const { return view_; }
