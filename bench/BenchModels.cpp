@@ -30,7 +30,7 @@ const std::filesystem::path& ModelFile(int textureCount)
     if (found == files.end()) {
         std::filesystem::create_directories(folder.path);
         const auto path = folder.path / ("MODEL" + std::to_string(textureCount) + ".OPT");
-        WriteNewFile(path, testkit::Build(testkit::GenerateLargeModel(textureCount)).bytes);
+        WriteNewFile(path, testkit::Build(testkit::GenerateRepeatedNamesModel(textureCount, 1)).bytes);
         found = files.emplace(textureCount, path).first;
     }
     return found->second;

@@ -24,7 +24,7 @@ inline constexpr std::int32_t kColourTable = 54;   // resolutions and colour cou
 inline constexpr std::int32_t kInfoHeaderBytes = 40;
 inline constexpr std::int32_t kColourEntries = 256;
 inline constexpr std::int32_t kColourEntryBytes = 4;  // blue, green, red, 0
-inline constexpr std::int32_t kPixels = kColourTable + kColourEntries * kColourEntryBytes; // 1078
+inline constexpr std::int32_t kImageBytes = kColourTable + kColourEntries * kColourEntryBytes; // 1078
 
 inline constexpr std::uint8_t kSignatureBytes[2] = {0x42, 0x4D};
 inline constexpr std::int16_t kPlanesValue = 1;

@@ -3,6 +3,7 @@
 #include "imaging/TextureBitmap.hpp"
 #include "imaging/TextureImage.hpp"
 #include "opt/FileIo.hpp"
+#include "opt/OptImage.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Platform.hpp"
 #include "opt/Pointer.hpp"

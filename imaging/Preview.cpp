@@ -5,7 +5,7 @@
 
 namespace lathwork {
 
-std::optional<PreviewPicture> PreviewTexture(const OptImage& image, const TextureName& name)
+std::optional<PreviewPicture> PreviewTexture(OptView image, const TextureName& name)
 {
     const std::int32_t g = ReadPointerBase(image);
     // Every node of the name is read in turn; the last readable one is the one that stays.

@@ -19,6 +19,6 @@ struct PreviewPicture {
 // name is the list item: all 8 stored bytes, padding included. The picture is built in memory
 // only; nothing is written to disk. nullopt when no readable node carries the name. Throws
 // OptError for damaged data (in any node of that name, not only the one shown).
-std::optional<PreviewPicture> PreviewTexture(const OptImage& image, const TextureName& name);
+std::optional<PreviewPicture> PreviewTexture(OptView bytes, const TextureName& name);
 
 } // namespace lathwork

@@ -2,6 +2,7 @@
 
 #include "imaging/BitmapLayout.hpp"
 #include "opt/BitString.hpp"
+#include "opt/ByteCodec.hpp"
 #include "opt/Layout.hpp"
 #include "opt/OptError.hpp"
 
@@ -17,17 +18,12 @@ namespace {
 
 void PutLong(std::vector<std::uint8_t>& out, std::int32_t offset, std::int32_t value)
 {
-    const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        out[static_cast<std::size_t>(offset + i)] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
+    codec::StoreLong(out.data() + offset, value);
 }
 
 void PutInteger(std::vector<std::uint8_t>& out, std::int32_t offset, std::int16_t value)
 {
-    const auto v = static_cast<std::uint16_t>(value);
-    out[static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(v);
-    out[static_cast<std::size_t>(offset) + 1] = static_cast<std::uint8_t>(v >> 8);
+    codec::Store16(out.data() + offset, static_cast<std::uint16_t>(value));
 }
 
 // Readers expect every row to fill a multiple of 4 bytes. An image stored as exactly width x
@@ -53,17 +49,17 @@ std::vector<std::uint8_t> WriteTextureBitmap(const TextureImage& texture)
     const std::int64_t stride = PaddedRow(texture);
     const std::int64_t imageBytes =
         stride > 0 ? stride * texture.height : static_cast<std::int64_t>(texture.pixels.size());
-    if (imageBytes > 0x7FFFFFFFLL - kPixels) {
+    if (imageBytes > 0x7FFFFFFFLL - kImageBytes) {
         throw OptError("The texture is too large for a bitmap: " + std::to_string(imageBytes) +
                        " image bytes do not fit its 32-bit length field.");
     }
-    const auto length = static_cast<std::int32_t>(kPixels + imageBytes);
+    const auto length = static_cast<std::int32_t>(kImageBytes + imageBytes);
     std::vector<std::uint8_t> out(static_cast<std::size_t>(length), 0);
 
     out[kSignature] = kSignatureBytes[0];        // 0: "BM"
     out[kSignature + 1] = kSignatureBytes[1];
     PutLong(out, kFileLength, length);           // 2: whole file, padding included
-    PutLong(out, kPixelOffset, kPixels);         // 10: 1078
+    PutLong(out, kPixelOffset, kImageBytes);        // 10: 1078
     PutLong(out, kInfoSize, kInfoHeaderBytes);   // 14: 40
     PutLong(out, kWidth, texture.width);         // 18
     PutLong(out, kHeight, texture.height);       // 22: as read, so the first row is the bottom one
@@ -84,7 +80,7 @@ std::vector<std::uint8_t> WriteTextureBitmap(const TextureImage& texture)
     }
 
     // 1078: the image bytes in stored order, each row followed by its zero padding if needed.
-    std::uint8_t* pixels = out.data() + kPixels;
+    std::uint8_t* pixels = out.data() + kImageBytes;
     if (stride == 0) {
         std::copy(texture.pixels.begin(), texture.pixels.end(), pixels);
     } else {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "opt/OptImage.hpp"
+#include "opt/OptView.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -20,13 +20,13 @@ struct TextureImage {
 // The texture nodes the preview and the extraction visit, in walk order: type-20 leaves; the
 // single member of a one-member set whatever its type; type-20 members of larger sets whose
 // SetMode is 0 or 1. No name filter.
-void VisitTextures(const OptImage& image, std::int32_t globalOffset,
+void VisitTextures(OptView bytes, std::int32_t globalOffset,
                    const std::function<void(std::int32_t texture)>& visit);
 
 // Reads the texture node at offset node; nullopt when its child count is neither 0 nor 1
 // (the texture is skipped, nothing further read). Throws OptError for damaged data (a negative
 // ImageSize, image bytes or palette row outside the file), checked before anything is copied.
-std::optional<TextureImage> ReadTextureImage(const OptImage& image, std::int32_t globalOffset,
+std::optional<TextureImage> ReadTextureImage(OptView bytes, std::int32_t globalOffset,
                                              std::int32_t node);
 
 // A limit on the image bytes one operation reads, proportional to the file's size. A model
@@ -35,7 +35,7 @@ std::optional<TextureImage> ReadTextureImage(const OptImage& image, std::int32_t
 // walk's own bound allows for.
 class ImageBudget {
 public:
-    explicit ImageBudget(const OptImage& image);
+    explicit ImageBudget(OptView bytes);
     // Spends the pixel and palette bytes of one texture read; throws OptError when exhausted.
     void Spend(const TextureImage& texture);
 

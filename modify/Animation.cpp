@@ -10,25 +10,34 @@ namespace lathwork {
 
 using namespace layout;
 
-void AnimateTextureSets(OptImage& image, const std::vector<int>& selectedRows)
+RewriteReport AnimateTextureSets(OptImage& image, const std::vector<int>& selectedRows)
 {
-    const std::set<int> selected(selectedRows.begin(), selectedRows.end());
     // The sets are numbered on the file as it stands and written afterwards: a set reached twice
     // keeps both numbers the set scan gave it, and the sets after it keep theirs.
-    std::vector<std::int32_t> chosen;
-    int k = 0;
-    NodeWalk(image, ReadPointerBase(image), {.onBranch = {}, .onLeaf = [&](std::int32_t leaf, std::int32_t type) {
-        if (type == kTypeTextureSet && IsQualifyingSet(image, leaf)) {
-            ++k;
-            if (selected.count(k - 1) != 0) {
-                chosen.push_back(leaf);
+    struct Sets : WalkVisitor {
+        OptView bytes;
+        std::set<int> selected;
+        std::set<std::int32_t> chosen;
+        int k = 0;
+        Sets(OptView b, const std::vector<int>& rows)
+            : WalkVisitor(WalkDepth::Leaves), bytes(b), selected(rows.begin(), rows.end())
+        {
+        }
+        void Leaf(std::int32_t leaf, std::int32_t type) override
+        {
+            if (type == kTypeTextureSet && IsQualifyingSet(bytes, leaf) && selected.count(k++) != 0) {
+                chosen.insert(leaf);
             }
         }
-    }});
-    for (const std::int32_t set : chosen) {
+    } sets(image, selectedRows);
+    NodeWalk(image, ReadPointerBase(image), sets);
+    RewriteReport report;
+    for (const std::int32_t set : sets.chosen) {
         image.WriteLong(CheckedAdd(set, kSetMode), kSetAnimated);
-        image.WriteLong(CheckedAdd(set, kSlot20), 0);
+        image.WriteLong(CheckedAdd(set, kSetAnimationWord), 0);
+        ++report.setsAnimated;
     }
+    return report;
 }
 
 } // namespace lathwork

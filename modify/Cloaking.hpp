@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modify/Requests.hpp"
 #include "opt/OptImage.hpp"
 
 #include <bit>
@@ -56,7 +57,7 @@ CloakingScan ScanCloakingDistances(const OptImage& image);
 // low. Nothing is inserted. low may be empty when the scan found no second distance; a table
 // with two entries then gives OptError (the file changed since the scan). A distance table
 // outside the file gives OptError; the caller discards the image then.
-void WriteCloakingDistances(OptImage& image, float high, std::optional<float> low);
+RewriteReport WriteCloakingDistances(OptImage& image, float high, std::optional<float> low);
 
 // The change rule of a distance box reads its text in two ways. Texts that sort outside
 // "-9999".."9999" by character code are words: letters, the empty text, a leading blank or

@@ -1,18 +1,12 @@
 #pragma once
 
-#include "colour/Similarity.hpp"
+#include "colour/ColourChoice.hpp"
 #include "opt/Scans.hpp"
 
+#include <cstdint>
 #include <vector>
 
 namespace lathwork {
-
-// The colour choice of the Illumination and Transparency modes at BEGIN.
-struct ColourChoice {
-    bool customSelect = false;     // "Custom select" (true) or "Entire texture" (false)
-    std::vector<Rgb> picked;       // the picked-colour lists, row by row
-    int tolerance = 32;            // the tolerance scroll bar, 0..255
-};
 
 // The selected items of the texture list, in list order (duplicates as listed).
 struct IlluminationRequest {
@@ -26,11 +20,17 @@ struct TransparencyRequest {
     int opacity = 111;             // the opacity scroll bar, 0..255
 };
 
-// What a rewrite did, for the caller to report.
+// What a rewrite did, for the caller to report (or to show before saving, as a dry run). Each
+// rewrite fills the counts that concern it and leaves the others 0.
 struct RewriteReport {
     std::vector<TextureName> notFound; // selected names no texture node carries, in order
-    int texturesChanged = 0;           // texture nodes rewritten
-    bool indexed = false;              // one walk served the whole run (see RewriteEngine)
+    int texturesRewritten = 0;         // texture nodes changed, each counted once
+    int palettesCopied = 0;            // private palette copies inserted
+    int alphaNodesAdded = 0;           // AlphaNodes inserted
+    int setsAnimated = 0;              // texture sets made animated
+    int distanceTablesWritten = 0;     // BranchNode distance tables written (one per visit)
+    std::int64_t bytesAdded = 0;       // growth of the file
+    bool onePass = false;              // produced in one pass (see RewriteEngine)
 };
 
 } // namespace lathwork

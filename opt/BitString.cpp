@@ -1,5 +1,6 @@
 #include "opt/BitString.hpp"
 
+#include "opt/ByteCodec.hpp"
 #include "opt/OptError.hpp"
 
 #include <array>
@@ -75,7 +76,8 @@ PaletteFields SplitPaletteEntry(std::uint8_t lo, std::uint8_t hi)
     // Each value is taken apart through the bit strings the first time it is met.
     static std::array<PaletteFields, 65536> cache{};
     static std::array<bool, 65536> known{};
-    const std::size_t v = static_cast<std::size_t>(hi) << 8 | lo;
+    const std::uint8_t stored[2] = {lo, hi};
+    const std::size_t v = codec::Load16(stored);
     if (!known[v]) {
         cache[v] = SplitThroughBitStrings(lo, hi);
         known[v] = true;

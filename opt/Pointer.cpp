@@ -4,9 +4,9 @@
 
 namespace lathwork {
 
-std::int32_t ReadPointerBase(const OptImage& image)
+std::int32_t ReadPointerBase(OptView bytes)
 {
-    return CheckedAdd(image.ReadLong(layout::kPointerBase), -8);
+    return CheckedAdd(bytes.ReadLong(layout::kPointerBase), -8);
 }
 
 std::int32_t FileOffsetOf(std::int32_t storedPointer, std::int32_t globalOffset)

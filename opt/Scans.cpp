@@ -3,6 +3,7 @@
 #include "opt/Layout.hpp"
 #include "opt/NodeWalk.hpp"
 #include "opt/Pointer.hpp"
+#include "opt/TextureNode.hpp"
 
 namespace lathwork {
 
@@ -14,124 +15,99 @@ bool PassesNameFilter(const TextureName& name)
     return head == "Tex" || head == "TEX";
 }
 
-TextureName ReadTextureName(const OptImage& image, std::int32_t node)
+TextureName ReadTextureName(OptView bytes, std::int32_t node)
 {
-    const auto bytes = image.View(CheckedAdd(node, kTextureName), kNameLength);
-    return TextureName(bytes.begin(), bytes.end());
+    const auto name = bytes.View(CheckedAdd(node, kTextureName), kNameLength);
+    return TextureName(name.begin(), name.end());
 }
 
-void ForEachSetMember(const OptImage& image, std::int32_t g, std::int32_t set,
-                      const std::function<void(std::int32_t member)>& visit)
+bool IsQualifyingSet(OptView bytes, std::int32_t set)
 {
-    const std::int32_t table = CheckedAdd(set, kInlineChildren);
-    const std::int32_t n = CheckedCount(image, CheckedAdd(set, kNodeCount), table);
-    for (std::int32_t i = 0; i < n; ++i) {
-        visit(FileOffsetOf(image.ReadLong(table + 4LL * i), g));
-    }
-}
-
-bool IsQualifyingSet(const OptImage& image, std::int32_t set)
-{
-    return image.ReadLong(CheckedAdd(set, kNodeCount)) != 1 &&
-           image.ReadLong(CheckedAdd(set, kSetMode)) == kSetAnimatable;
+    return bytes.ReadLong(CheckedAdd(set, kNodeCount)) != 1 &&
+           bytes.ReadLong(CheckedAdd(set, kSetMode)) == kSetAnimatable;
 }
 
 namespace {
 
-std::int32_t TypeOf(const OptImage& image, std::int32_t node)
-{
-    return image.ReadLong(CheckedAdd(node, kNodeType));
-}
-
 // Appends the node's name when it passes the filter. The filter looks at 3 bytes first; the
 // whole name is read only when they pass.
-void ListThroughFilter(const OptImage& image, std::int32_t node, std::vector<TextureName>& items)
+void ListThroughFilter(OptView bytes, std::int32_t node, std::vector<TextureName>& items)
 {
-    const auto head = image.View(CheckedAdd(node, kTextureName), 3);
+    const auto head = bytes.View(CheckedAdd(node, kTextureName), 3);
     if (PassesNameFilter(TextureName(head.begin(), head.end()))) {
-        items.push_back(ReadTextureName(image, node));
+        items.push_back(ReadTextureName(bytes, node));
     }
 }
 
-// The leaf rule shared by the illumination and transparency scans. A texture met directly or as
-// a member of a larger set must have no child when childless is set; the single member of a
-// one-member set is listed without that test (and without looking at its type).
-std::vector<TextureName> ScanTextures(const OptImage& image, bool childless)
+// The leaf rule shared by the illumination and transparency scans: every node taken as a
+// texture. With childless, a texture met directly or as a member of a larger set must have no
+// child; the single member of a one-member set is listed without that test.
+std::vector<TextureName> ScanTextures(OptView bytes, bool childless)
 {
-    const std::int32_t g = ReadPointerBase(image);
     std::vector<TextureName> items;
-    auto list = [&](std::int32_t texture) { ListThroughFilter(image, texture, items); };
-    auto hasNoChild = [&](std::int32_t texture) {
-        return !childless || image.ReadLong(CheckedAdd(texture, kNodeCount)) == 0;
-    };
-    NodeWalk(image, g, {.onBranch = {}, .onLeaf = [&](std::int32_t leaf, std::int32_t type) {
-        if (type == kTypeTexture) {
-            if (hasNoChild(leaf)) {
-                list(leaf);
-            }
-            return;
+    ForEachTexture(bytes, ReadPointerBase(bytes), [&](std::int32_t texture, TextureRoute route) {
+        if (!childless || route == TextureRoute::OnlyMember || TextureNode::At(bytes, texture).ChildCount() == 0) {
+            ListThroughFilter(bytes, texture, items);
         }
-        const std::int32_t s1 = image.ReadLong(CheckedAdd(leaf, kNodeCount));
-        if (s1 == 1) {
-            list(FileOffsetOf(image.ReadLong(CheckedAdd(leaf, kInlineChildren)), g));
-            return;
-        }
-        const std::int32_t mode = image.ReadLong(CheckedAdd(leaf, kSetMode));
-        if (mode != kSetAnimated && mode != kSetAnimatable) {
-            return;
-        }
-        ForEachSetMember(image, g, leaf, [&](std::int32_t member) {
-            if (TypeOf(image, member) == kTypeTexture && hasNoChild(member)) {
-                list(member);
-            }
-        });
-    }});
+    });
     return items;
 }
 
 } // namespace
 
-std::vector<TextureName> ScanIlluminationTextures(const OptImage& image)
+std::vector<TextureName> ScanIlluminationTextures(OptView bytes)
 {
-    return ScanTextures(image, false);
+    return ScanTextures(bytes, false);
 }
 
-std::vector<TextureName> ScanTransparencyTextures(const OptImage& image)
+std::vector<TextureName> ScanTransparencyTextures(OptView bytes)
 {
-    return ScanTextures(image, true);
+    return ScanTextures(bytes, true);
 }
 
-std::vector<std::string> ScanTextureSets(const OptImage& image)
+std::vector<std::string> ScanTextureSets(OptView bytes)
 {
-    const std::int32_t g = ReadPointerBase(image);
-    std::vector<std::string> items;
-    NodeWalk(image, g, {.onBranch = {}, .onLeaf = [&](std::int32_t leaf, std::int32_t type) {
-        if (type == kTypeTextureSet && IsQualifyingSet(image, leaf)) {
-            items.push_back("Tex Set " + std::to_string(items.size() + 1));
-        }
-    }});
-    return items;
-}
-
-std::vector<TextureName> ListSetTextures(const OptImage& image, int currentIndex)
-{
-    const std::int32_t g = ReadPointerBase(image);
-    std::vector<TextureName> items;
-    int k = 0;
-    NodeWalk(image, g, {.onBranch = {}, .onLeaf = [&](std::int32_t leaf, std::int32_t type) {
-        if (type != kTypeTextureSet || !IsQualifyingSet(image, leaf)) {
-            return;
-        }
-        ++k;
-        // Every qualifying set's members are looked at; only the current set's are listed.
-        ForEachSetMember(image, g, leaf, [&](std::int32_t member) {
-            const std::int32_t memberType = TypeOf(image, member);
-            if ((memberType == kTypeTexture || memberType == kTypeTextureRef) && currentIndex == k - 1) {
-                ListThroughFilter(image, member, items);
+    struct Sets : WalkVisitor {
+        OptView bytes;
+        std::vector<std::string> items;
+        explicit Sets(OptView b) : WalkVisitor(WalkDepth::Leaves), bytes(b) {}
+        void Leaf(std::int32_t leaf, std::int32_t type) override
+        {
+            if (type == kTypeTextureSet && IsQualifyingSet(bytes, leaf)) {
+                items.push_back("Tex Set " + std::to_string(items.size() + 1));
             }
-        });
-    }});
-    return items;
+        }
+    } sets(bytes);
+    NodeWalk(bytes, ReadPointerBase(bytes), sets);
+    return sets.items;
+}
+
+std::vector<TextureName> ListSetTextures(OptView bytes, int currentIndex)
+{
+    // Sets are counted as the set scan counts them; only the current set's members are listed.
+    struct Members : WalkVisitor {
+        OptView bytes;
+        int currentIndex;
+        int k = 0;
+        bool inCurrent = false;
+        std::vector<TextureName> items;
+        Members(OptView b, int current) : WalkVisitor(WalkDepth::SetMembers), bytes(b), currentIndex(current) {}
+        void Leaf(std::int32_t leaf, std::int32_t type) override
+        {
+            inCurrent = false;
+            if (type == kTypeTextureSet && IsQualifyingSet(bytes, leaf)) {
+                inCurrent = ++k - 1 == currentIndex;
+            }
+        }
+        void SetMember(std::int32_t member, std::int32_t type) override
+        {
+            if (inCurrent && (type == kTypeTexture || type == kTypeTextureRef)) {
+                ListThroughFilter(bytes, member, items);
+            }
+        }
+    } members(bytes, currentIndex);
+    NodeWalk(bytes, ReadPointerBase(bytes), members);
+    return members.items;
 }
 
 } // namespace lathwork

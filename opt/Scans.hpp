@@ -1,9 +1,8 @@
 #pragma once
 
-#include "opt/OptImage.hpp"
+#include "opt/OptView.hpp"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,29 +12,24 @@ namespace lathwork {
 using TextureName = std::string;
 
 // Textures that can be made self-lit, in walk order, duplicates kept.
-std::vector<TextureName> ScanIlluminationTextures(const OptImage& image);
+std::vector<TextureName> ScanIlluminationTextures(OptView bytes);
 
 // Textures without a child (NodeCount 0) that can be made transparent.
-std::vector<TextureName> ScanTransparencyTextures(const OptImage& image);
+std::vector<TextureName> ScanTransparencyTextures(OptView bytes);
 
 // "Tex Set 1", "Tex Set 2", ... for the sets that can be made animated.
-std::vector<std::string> ScanTextureSets(const OptImage& image);
+std::vector<std::string> ScanTextureSets(OptView bytes);
 
 // The textures of the set at row currentIndex (0-based) of the set list; -1 lists nothing.
-std::vector<TextureName> ListSetTextures(const OptImage& image, int currentIndex);
+std::vector<TextureName> ListSetTextures(OptView bytes, int currentIndex);
 
 // True when the 3 first bytes of a name are exactly "Tex" or "TEX".
 bool PassesNameFilter(const TextureName& name);
 
 // The 8 bytes of the name of the node at offset node.
-TextureName ReadTextureName(const OptImage& image, std::int32_t node);
-
-// Calls visit(memberOffset) for member i = 0 .. count-1 of the texture set at setOffset, after
-// checking that the inline table fits the file. Member pointers are not tested for 0.
-void ForEachSetMember(const OptImage& image, std::int32_t globalOffset, std::int32_t setOffset,
-                      const std::function<void(std::int32_t member)>& visit);
+TextureName ReadTextureName(OptView bytes, std::int32_t node);
 
 // True for a set that can be made animated: NodeCount other than 1 and SetMode 1.
-bool IsQualifyingSet(const OptImage& image, std::int32_t setOffset);
+bool IsQualifyingSet(OptView bytes, std::int32_t setOffset);
 
 } // namespace lathwork

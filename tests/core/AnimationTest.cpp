@@ -1,3 +1,4 @@
+#include "opt/OptImage.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/Scans.hpp"
 #include "testkit/OptBuilder.hpp"
@@ -77,6 +78,9 @@ TEST(Animation, SetsAreNumberedAsTheScanNumberedThem)
     EXPECT_EQ(Animate(b, {0, 2}), Expected(b, {m.sets[0], m.sets[1]}));
     EXPECT_EQ(Animate(b, {2}), Expected(b, {m.sets[1]}));
     EXPECT_EQ(Animate(b, {1}), Expected(b, {m.sets[0]}));
+    // The set reached twice and selected at both its rows is one set animated.
+    OptImage image{Bytes(b)};
+    EXPECT_EQ(AnimateTextureSets(image, {0, 1, 2}).setsAnimated, 2);
 }
 
 } // namespace

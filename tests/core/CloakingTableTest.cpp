@@ -1,3 +1,4 @@
+#include "opt/OptImage.hpp"
 #include "modify/Cloaking.hpp"
 #include "opt/OptError.hpp"
 #include "testkit/OptBuilder.hpp"
@@ -80,7 +81,7 @@ TEST(CloakingTables, WriteFillsEveryTableAndTouchesNothingElse)
     OptImage image(model.bytes);
     const float high = *DistanceValue("2");
     const float low = *DistanceValue("never");
-    WriteCloakingDistances(image, high, low);
+    EXPECT_EQ(WriteCloakingDistances(image, high, low).distanceTablesWritten, 3);
     Bytes want = model.bytes;
     const auto set = [&](std::size_t branch, std::size_t k, float value) {
         std::memcpy(&want[Table(model, branch) + 4 * k], &value, 4);

@@ -1,3 +1,4 @@
+#include "colour/ColourChoice.hpp"
 #include "colour/PickedColour.hpp"
 #include "colour/Similarity.hpp"
 #include "opt/OptError.hpp"
@@ -164,6 +165,32 @@ TEST(PickedColour, ParsesOnlyWholeNumbersFromZeroTo255)
     EXPECT_EQ(ParsePickedColour("12", "200", "7"), (Rgb{12, 200, 7}));
     EXPECT_FALSE(ParsePickedColour("12", "", "7"));
     EXPECT_FALSE(ParsePickedColour("12", "200", "300"));
+}
+
+// The entries a colour choice selects, as the rewrites and a preview see them: every entry
+// similar to some picked colour, listed where first found (picked colour outer, entry inner).
+TEST(SelectedEntries, CustomSelectListsEverySimilarEntryOnceInDiscoveryOrder)
+{
+    std::vector<std::uint8_t> row(512, 0);
+    auto put = [&](int entry, std::uint16_t v) {
+        row[static_cast<std::size_t>(2 * entry)] = static_cast<std::uint8_t>(v);
+        row[static_cast<std::size_t>(2 * entry + 1)] = static_cast<std::uint8_t>(v >> 8);
+    };
+    put(9, 0xFFFF);  // 248, 252, 248
+    put(4, 0xF7DE);  // 240, 248, 240
+    put(200, 0xF800); // 248, 0, 0
+    const ColourChoice white{.customSelect = true, .picked = {{248, 252, 248}}, .tolerance = 0};
+    EXPECT_EQ(SelectedEntries(row, white), (std::vector<int>{9}));
+    ColourChoice near = white;
+    near.tolerance = 8;
+    near.picked.push_back({248, 0, 0});
+    near.picked.push_back({250, 250, 250}); // finds 4 and 9 again: not listed twice
+    EXPECT_EQ(SelectedEntries(row, near), (std::vector<int>{4, 9, 200}));
+    const auto marks = SelectedEntryMarks(row, near);
+    EXPECT_EQ(std::count(marks.begin(), marks.end(), true), 3);
+    EXPECT_EQ(SelectedEntries(row, {}).size(), 256u); // "Entire texture"
+    EXPECT_TRUE(SelectedEntries(row, {.customSelect = true, .picked = {}, .tolerance = 255}).empty());
+    EXPECT_THROW(SelectedEntries(std::vector<std::uint8_t>(510), white), OptError);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A rewrite killed at any moment leaves the model either as it was or completely rewritten,
 // and a save that cannot finish leaves it byte for byte as it was.
 
+#include "opt/OptImage.hpp"
 #include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/FileIo.hpp"

@@ -1,6 +1,8 @@
-// The indexed rewrites against the walking ones on a plain contiguous buffer: for random models
-// and requests, the same bytes, the same reports and the same failures.
+// The one-pass rewrites against the walking reference (one contiguous buffer, a tail move and a
+// walk per insertion, a search per name): for random models and requests whose names come in
+// any order and repeat, the same bytes, the same reports and the same failures.
 
+#include "opt/OptImage.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Scans.hpp"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace lathwork {
@@ -21,13 +24,23 @@ struct Outcome {
     RewriteReport report;
 };
 
-template <typename Rewrite>
-Outcome Apply(const Bytes& bytes, OptImage::Storage storage, const Rewrite& rewrite)
+struct Tally {
+    int onePass = 0;
+    int walked = 0;
+    int threw = 0;
+};
+
+template <typename Request>
+Outcome Apply(const Bytes& bytes, const Request& request, RewriteEngine engine)
 {
     Outcome out;
     try {
-        OptImage image(Bytes(bytes), storage);
-        out.report = rewrite(image);
+        OptImage image{Bytes(bytes)};
+        if constexpr (std::is_same_v<Request, IlluminationRequest>) {
+            out.report = RunIllumination(image, request, engine);
+        } else {
+            out.report = RunTransparency(image, request, engine);
+        }
         out.bytes.assign(image.Bytes().begin(), image.Bytes().end());
     } catch (const OptError&) {
         out.threw = true;
@@ -35,104 +48,122 @@ Outcome Apply(const Bytes& bytes, OptImage::Storage storage, const Rewrite& rewr
     return out;
 }
 
-struct Tally {
-    int indexed = 0;
-    int walked = 0;
-    int threw = 0;
-};
+// Returns whether both outcomes are the same, with a failure saying how they differ if not.
+bool ExpectSame(const Outcome& a, const Outcome& b)
+{
+    const RewriteReport& x = a.report;
+    const RewriteReport& y = b.report;
+    const bool sameReport = x.notFound == y.notFound && x.texturesRewritten == y.texturesRewritten &&
+                            x.palettesCopied == y.palettesCopied && x.alphaNodesAdded == y.alphaNodesAdded &&
+                            x.bytesAdded == y.bytesAdded;
+    EXPECT_EQ(a.threw, b.threw);
+    EXPECT_TRUE(a.threw || sameReport) << "textures " << x.texturesRewritten << " / " << y.texturesRewritten
+                                       << ", palettes " << x.palettesCopied << " / " << y.palettesCopied
+                                       << ", alpha nodes " << x.alphaNodesAdded << " / " << y.alphaNodesAdded;
+    const auto differ = std::mismatch(a.bytes.begin(), a.bytes.end(), b.bytes.begin(), b.bytes.end());
+    EXPECT_TRUE(differ.first == a.bytes.end() && differ.second == b.bytes.end())
+        << "the files first differ at offset " << differ.first - a.bytes.begin();
+    return a.threw == b.threw && (a.threw || sameReport) && a.bytes == b.bytes;
+}
 
-// Runs one rewrite both ways, expects the same outcome and returns it (nullopt after a failure
-// of the expectation).
+// Runs the request both ways and expects the same outcome; returns it, or nullopt after a
+// broken expectation.
 template <typename Request>
 std::optional<Outcome> Compare(const Bytes& bytes, const Request& request, Tally& tally)
 {
-    auto run = [&](RewriteEngine engine) {
-        return [&request, engine](OptImage& image) {
-            if constexpr (std::is_same_v<Request, IlluminationRequest>) {
-                return RunIllumination(image, request, engine);
-            } else {
-                return RunTransparency(image, request, engine);
-            }
-        };
-    };
-    const Outcome walking = Apply(bytes, OptImage::Storage::Contiguous, run(RewriteEngine::Walking));
-    const Outcome indexed = Apply(bytes, OptImage::Storage::Split, run(RewriteEngine::Indexed));
-    EXPECT_EQ(indexed.threw, walking.threw);
-    EXPECT_FALSE(walking.report.indexed);
-    if (indexed.threw || walking.threw) {
-        ++tally.threw;
-        return indexed.threw == walking.threw ? std::optional(walking) : std::nullopt;
-    }
-    ++(indexed.report.indexed ? tally.indexed : tally.walked);
-    EXPECT_EQ(indexed.report.notFound, walking.report.notFound);
-    EXPECT_EQ(indexed.report.texturesChanged, walking.report.texturesChanged);
-    EXPECT_EQ(indexed.bytes.size(), walking.bytes.size());
-    if (indexed.bytes != walking.bytes) {
-        std::size_t i = 0;
-        while (i < std::min(indexed.bytes.size(), walking.bytes.size()) && indexed.bytes[i] == walking.bytes[i]) {
-            ++i;
-        }
-        ADD_FAILURE() << "the files first differ at offset " << i;
+    const Outcome walking = Apply(bytes, request, RewriteEngine::Walking);
+    const Outcome onePass = Apply(bytes, request, RewriteEngine::OnePass);
+    EXPECT_FALSE(walking.report.onePass);
+    if (!ExpectSame(onePass, walking)) {
         return std::nullopt;
     }
-    return indexed;
+    ++(onePass.threw ? tally.threw : onePass.report.onePass ? tally.onePass : tally.walked);
+    return onePass;
 }
 
+// Names as a user may send them: any from the pool, or "Select all" in list order, reversed or
+// shuffled, sometimes with every name repeated several times.
 std::vector<TextureName> Names(std::mt19937& rng, const Bytes& bytes)
 {
-    // Now and then "Select all": every name the illumination scan lists.
-    if (std::uniform_int_distribution<int>(0, 3)(rng) == 0) {
-        try {
-            return ScanIlluminationTextures(OptImage(Bytes(bytes)));
-        } catch (const OptError&) {
+    std::vector<TextureName> names;
+    try {
+        names = ScanIlluminationTextures(OptImage(Bytes(bytes)));
+    } catch (const OptError&) {
+    }
+    switch (std::uniform_int_distribution<int>(0, 4)(rng)) {
+    case 0: return RandomNames(rng);
+    case 1: break;
+    case 2: std::reverse(names.begin(), names.end()); break;
+    default: std::shuffle(names.begin(), names.end(), rng); break;
+    }
+    if (std::uniform_int_distribution<int>(0, 2)(rng) == 0) {
+        const std::vector<TextureName> once = names;
+        for (int copies = std::uniform_int_distribution<int>(1, 4)(rng); copies > 0; --copies) {
+            names.insert(names.end(), once.rbegin(), once.rend());
         }
     }
-    return RandomNames(rng);
+    return names;
 }
 
-IlluminationRequest RandomIllumination(std::mt19937& rng, const Bytes& bytes)
+// The same request with its names shuffled and each repeated: the one-pass result must not
+// change.
+template <typename Request>
+void ExpectOrderFree(std::mt19937& rng, const Bytes& bytes, Request request, const Outcome& expected)
 {
-    return {Names(rng, bytes), RandomColours(rng, bytes)};
-}
-
-TransparencyRequest RandomTransparency(std::mt19937& rng, const Bytes& bytes)
-{
-    return {Names(rng, bytes), RandomColours(rng, bytes), std::uniform_int_distribution<int>(0, 255)(rng)};
+    std::vector<TextureName> names = request.names;
+    names.insert(names.end(), request.names.begin(), request.names.end());
+    std::shuffle(names.begin(), names.end(), rng);
+    // notFound lists names in request order: keep that part comparable by leaving them out.
+    std::erase_if(names, [&](const TextureName& n) {
+        return std::find(expected.report.notFound.begin(), expected.report.notFound.end(), n) !=
+               expected.report.notFound.end();
+    });
+    request.names = names;
+    Outcome shuffled = Apply(bytes, request, RewriteEngine::OnePass);
+    shuffled.report.notFound = expected.report.notFound;
+    ExpectSame(shuffled, expected);
 }
 
 // Illumination, transparency on its result, illumination again: second runs and c = 1 textures
-// made by the rewrite itself are compared too. Returns whether the first run was indexed.
-bool CompareChain(std::mt19937& rng, const Bytes& model, Tally& tally)
+// made by the rewrite itself are compared too.
+void CompareChain(std::mt19937& rng, const Bytes& model, Tally& tally)
 {
-    const auto first = Compare(model, RandomIllumination(rng, model), tally);
+    const IlluminationRequest lit{Names(rng, model), RandomColours(rng, model)};
+    const auto first = Compare(model, lit, tally);
     if (!first || first->threw) {
-        return false;
+        return;
     }
-    const auto second = Compare(first->bytes, RandomTransparency(rng, first->bytes), tally);
+    if (first->report.onePass) {
+        ExpectOrderFree(rng, model, lit, *first);
+    }
+    const TransparencyRequest clear{Names(rng, first->bytes), RandomColours(rng, first->bytes),
+                                    std::uniform_int_distribution<int>(0, 255)(rng)};
+    const auto second = Compare(first->bytes, clear, tally);
     if (second && !second->threw) {
-        Compare(second->bytes, RandomIllumination(rng, second->bytes), tally);
+        if (second->report.onePass) {
+            ExpectOrderFree(rng, first->bytes, clear, *second);
+        }
+        Compare(second->bytes, IlluminationRequest{Names(rng, second->bytes), RandomColours(rng, second->bytes)}, tally);
     }
-    return first->report.indexed;
 }
 
-TEST(Differential, IndexedRewritesMatchTheWalkingOnesOnRandomModels)
+TEST(Differential, OnePassRewritesMatchTheWalkingReferenceOnRandomModels)
 {
     std::mt19937 rng(20240611);
     Tally tally;
     for (int i = 0; i < 600 && !HasFailure(); ++i) {
-        const Mutation mutation = kAllMutations[static_cast<std::size_t>(i) % std::size(kAllMutations)];
+        const auto mutation = kAllMutations[static_cast<std::size_t>(i) % std::size(kAllMutations)];
         const bool odd = i % 4 == 3;
         SCOPED_TRACE("case " + std::to_string(i) + ", mutation: " + MutationName(mutation) + (odd ? ", odd shapes" : ""));
-        const RandomModel model = MakeRandomModel(rng, mutation, odd);
-        CompareChain(rng, model.bytes, tally);
+        CompareChain(rng, MakeRandomModel(rng, mutation, odd).bytes, tally);
     }
     // Both ways were exercised, and failures were compared too.
-    EXPECT_GT(tally.indexed, 600);
+    EXPECT_GT(tally.onePass, 600);
     EXPECT_GT(tally.walked, 40);
     EXPECT_GT(tally.threw, 5);
 }
 
-TEST(Differential, WellFormedModelsTakeTheIndexedPath)
+TEST(Differential, WellFormedModelsTakeTheOnePath)
 {
     std::mt19937 rng(777);
     int checked = 0;
@@ -140,36 +171,42 @@ TEST(Differential, WellFormedModelsTakeTheIndexedPath)
         const Mutation mutation = kAllMutations[static_cast<std::size_t>(i) % std::size(kAllMutations)];
         SCOPED_TRACE("case " + std::to_string(i) + ", mutation: " + MutationName(mutation));
         const RandomModel model = MakeRandomModel(rng, mutation, false);
-        IlluminationRequest request{NamePool(), {}};
         Tally tally;
-        const auto outcome = Compare(model.bytes, request, tally);
+        const auto outcome = Compare(model.bytes, IlluminationRequest{NamePool(), {}}, tally);
         if (!outcome || outcome->threw) {
             continue;
         }
         ++checked;
-        if (KeepsModelIndexable(mutation)) {
-            EXPECT_TRUE(outcome->report.indexed);
-        } else if (mutation == Mutation::PartAfterItsTextures && model.mutated) {
-            EXPECT_FALSE(outcome->report.indexed);
+        if (KeepsModelOnePass(mutation)) {
+            EXPECT_TRUE(outcome->report.onePass);
         }
     }
     EXPECT_GT(checked, 250);
 }
 
-// The largest case of the generated benchmark models, small: many textures in file order, half
-// sharing palettes, sets every few leaves, "Select all" in both modes.
-TEST(Differential, SelectAllOnALargeGeneratedModel)
+// The benchmark models, small: random shapes, shared palettes, names repeated many times, every
+// request order; "Select all" in both modes.
+TEST(Differential, SelectAllOnGeneratedModelsInEveryOrder)
 {
-    const Bytes model = Build(GenerateLargeModel(300)).bytes;
-    Tally tally;
-    const auto names = ScanIlluminationTextures(OptImage(Bytes(model)));
-    const auto lit = Compare(model, IlluminationRequest{names, {}}, tally);
-    ASSERT_TRUE(lit && !lit->threw);
-    EXPECT_TRUE(lit->report.indexed);
-    const auto clear = Compare(model, TransparencyRequest{names, {.customSelect = true, .picked = {{248, 252, 248}}, .tolerance = 90}, 40}, tally);
-    ASSERT_TRUE(clear && !clear->threw);
-    EXPECT_TRUE(clear->report.indexed);
-    EXPECT_EQ(clear->report.texturesChanged, 300);
+    for (const ModelShape& shape : {GenerateLargeModel(300), GenerateRepeatedNamesModel(300, 7)}) {
+        const bool plain = shape.tops.size() == 1; // the first: every texture can be made transparent
+        const Bytes model = Build(shape).bytes;
+        auto names = ScanIlluminationTextures(OptImage(Bytes(model)));
+        std::mt19937 rng(5);
+        for (int order = 0; order < 3; ++order) {
+            SCOPED_TRACE("order " + std::to_string(order));
+            Tally tally;
+            const auto lit = Compare(model, IlluminationRequest{names, {}}, tally);
+            ASSERT_TRUE(lit && !lit->threw);
+            EXPECT_TRUE(lit->report.onePass);
+            const TransparencyRequest clear{names, {.customSelect = true, .picked = {{248, 252, 248}}, .tolerance = 90}, 40};
+            const auto cleared = Compare(model, clear, tally);
+            ASSERT_TRUE(cleared && !cleared->threw);
+            EXPECT_TRUE(cleared->report.onePass);
+            EXPECT_EQ(cleared->report.alphaNodesAdded, plain ? 300 : cleared->report.texturesRewritten);
+            order == 0 ? std::reverse(names.begin(), names.end()) : std::shuffle(names.begin(), names.end(), rng);
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "imaging/Extraction.hpp"
 #include "imaging/Preview.hpp"
+#include "opt/OptImage.hpp"
 #include "opt/OptError.hpp"
 #include "testkit/ImagingFixtures.hpp"
 

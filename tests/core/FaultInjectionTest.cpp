@@ -3,6 +3,7 @@
 // the complete new ones, and no temporary file stays behind. (Memory running out is tried on
 // the command-line tool, which starts with a fresh address space.)
 
+#include "opt/OptImage.hpp"
 #include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"

@@ -1,6 +1,7 @@
 // Things in the folder that are not plain files: a pipe, a device or a folder where the OPT or
 // a bitmap should be. Every operation refuses them at once instead of waiting or writing there.
 
+#include "opt/OptImage.hpp"
 #include "imaging/Extraction.hpp"
 #include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"

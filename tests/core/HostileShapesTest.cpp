@@ -1,6 +1,7 @@
 // Files whose nodes point at each other so that a walk reaches the same nodes over and over:
 // every operation must stop with a clear error (or finish) after work bounded by the file's size.
 
+#include "opt/OptImage.hpp"
 #include "imaging/Extraction.hpp"
 #include "imaging/Preview.hpp"
 #include "modify/Relocation.hpp"
@@ -61,7 +62,7 @@ TEST(HostileShapes, TheBoundLeavesRoomForEveryNodeOfALegalModel)
     const Bytes bytes = FanInModel(1, 1, 3000);
     OptImage image{Bytes(bytes)};
     int visits = 0;
-    NodeWalk(image, ReadPointerBase(image), {.onBranch = {}, .onLeaf = [&](std::int32_t, std::int32_t) { ++visits; }});
+    ForEachTexture(image, ReadPointerBase(image), [&](std::int32_t, TextureRoute) { ++visits; });
     EXPECT_EQ(visits, 3000);
     EXPECT_NO_THROW(CollectPointerSlots(image, ReadPointerBase(image)));
 }
@@ -109,7 +110,7 @@ TEST(HostileShapes, ATextureReachedOverAndOverIsRewrittenOnce)
     const Bytes bytes = FanInModel(1, 1, 40000);
     OptImage transparent{Bytes(bytes)};
     const RewriteReport report = RunTransparency(transparent, {{kName}, {}, 111});
-    EXPECT_EQ(report.texturesChanged, 1);
+    EXPECT_EQ(report.texturesRewritten, 1);
     EXPECT_EQ(transparent.Size(), static_cast<std::int32_t>(bytes.size()) + 4 + 24 + 16);
 
     OptImage illuminated{Bytes(bytes)};

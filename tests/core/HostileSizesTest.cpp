@@ -1,6 +1,7 @@
 // Counts, sizes and table lengths near 2^31, negative, or larger than the file: every operation
 // gives a clean error or a result, and none asks for memory far beyond the file's size.
 
+#include "opt/OptImage.hpp"
 #include "imaging/Extraction.hpp"
 #include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
@@ -229,10 +230,10 @@ TEST(HostileSizes, PointersNearTheTopOfTheRangeGiveACleanErrorOrAValidModel)
         tree.globalOffset = std::numeric_limits<std::int32_t>::max() - length - room;
         const Bytes bytes = Build(tree).bytes;
         const WalkFacts before = ReadWalkFacts(bytes);
-        for (const RewriteEngine engine : {RewriteEngine::Indexed, RewriteEngine::Walking}) {
+        for (const RewriteEngine engine : {RewriteEngine::OnePass, RewriteEngine::Walking}) {
             for (const bool transparency : {false, true}) {
                 SCOPED_TRACE("room " + std::to_string(room) + (transparency ? ", transparency" : ", illumination") +
-                             (engine == RewriteEngine::Indexed ? ", indexed" : ", walking"));
+                             (engine == RewriteEngine::OnePass ? ", one pass" : ", walking"));
                 OptImage image{Bytes(bytes)};
                 const std::vector<TextureName> names = {Name8("TexA"), Name8("TexB")};
                 try {

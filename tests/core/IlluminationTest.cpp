@@ -1,4 +1,4 @@
-#include "modify/Illumination.hpp"
+#include "opt/OptImage.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
 #include "testkit/OptBuilder.hpp"
@@ -58,7 +58,7 @@ TEST(Illumination, TextureOwningItsPaletteIsChangedInPlace)
     const TextureFacts after = ReadWalkFacts(out.bytes).textures[0];
     EXPECT_EQ(after.paletteAt, before.paletteAt);
     ExpectAllRowsAreRow7(after, before.Row(7));
-    EXPECT_EQ(out.report.texturesChanged, 1);
+    EXPECT_EQ(out.report.texturesRewritten, 1);
     EXPECT_TRUE(out.report.notFound.empty());
     // Nothing outside the palette changed.
     Bytes expected = m.bytes;
@@ -103,7 +103,7 @@ TEST(Illumination, TwoTexturesSharingAPaletteBothGetCopiesAndEveryPointerStaysVa
         }
         EXPECT_EQ(t.opacities, before.textures[i].opacities) << t.name.c_str();
     }
-    EXPECT_EQ(out.report.texturesChanged, 2);
+    EXPECT_EQ(out.report.texturesRewritten, 2);
 }
 
 TEST(Illumination, EntireTextureMakesEveryRowEqualRowSeven)
@@ -185,7 +185,7 @@ TEST(Illumination, EveryNodeCarryingTheNameIsRewritten)
 {
     const BuiltModel m = Build(RichModel()); // TexOwn stands in two branches
     const Illuminated out = Illuminate(m.bytes, {"TexOwn"});
-    EXPECT_EQ(out.report.texturesChanged, 2);
+    EXPECT_EQ(out.report.texturesRewritten, 2);
     for (const TextureFacts& t : ReadWalkFacts(out.bytes).textures) {
         if (t.name == Name8("TexOwn")) {
             ExpectAllRowsAreRow7(t, t.Row(7));
@@ -228,7 +228,7 @@ TEST(Illumination, NodesWithMoreThanOneChildAreLeftAlone)
     const BuiltModel m = Build(SimpleModel({t}));
     const Illuminated out = Illuminate(m.bytes, {"TexX"});
     EXPECT_EQ(out.bytes, m.bytes);
-    EXPECT_EQ(out.report.texturesChanged, 0);
+    EXPECT_EQ(out.report.texturesRewritten, 0);
     EXPECT_TRUE(out.report.notFound.empty());
 }
 

@@ -1,3 +1,4 @@
+#include "opt/OptImage.hpp"
 #include "imaging/TextureImage.hpp"
 #include "opt/OptError.hpp"
 #include "testkit/ImagingFixtures.hpp"

@@ -18,13 +18,11 @@ TEST(OptImage, ReadsAndWritesLittleEndianValues)
 {
     OptImage image{Bytes{0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x3F}};
     EXPECT_EQ(image.ReadLong(0), 0x12345678);
-    EXPECT_EQ(image.ReadInteger(4), -1);
+    EXPECT_EQ(image.ReadByte(4), 0xFF);
     EXPECT_EQ(image.ReadByte(3), 0x12);
     EXPECT_EQ(image.ReadSingle(6), 1.0f);
     image.WriteLong(0, -2);
     EXPECT_EQ(image.ReadBytes(0, 4), (Bytes{0xFE, 0xFF, 0xFF, 0xFF}));
-    image.WriteInteger(4, 0x0102);
-    EXPECT_EQ(image.ReadBytes(4, 2), (Bytes{0x02, 0x01}));
     image.WriteSingle(6, -2.0f);
     EXPECT_EQ(image.ReadSingle(6), -2.0f);
 }
@@ -142,97 +140,22 @@ TEST(FileIo, MissingFileIsAnErrorNamingIt)
 namespace lathwork {
 namespace {
 
-TEST(OptImage, SplitStorageMatchesOneContiguousBuffer)
+// A file mapped into memory is read in place; the first change copies it, and the mapping is
+// never written.
+TEST(OptImage, BorrowedBytesAreReadInPlaceAndCopiedAtTheFirstChange)
 {
-    // Random insertions, writes and reads, in and across the boundary the split storage keeps.
-    std::vector<std::uint8_t> start(300);
-    for (std::size_t i = 0; i < start.size(); ++i) {
-        start[i] = static_cast<std::uint8_t>(i * 7);
-    }
-    OptImage split(start);
-    OptImage plain(start, OptImage::Storage::Contiguous);
-    std::uint32_t state = 12345;
-    const auto next = [&](std::uint32_t bound) {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<std::int64_t>((state >> 8) % bound);
-    };
-    for (int step = 0; step < 3000; ++step) {
-        const std::int64_t size = split.Size();
-        ASSERT_EQ(size, plain.Size());
-        switch (next(5)) {
-        case 0: {
-            const std::int64_t at = next(static_cast<std::uint32_t>(size + 1));
-            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(next(9)), static_cast<std::uint8_t>(step));
-            split.Insert(at, bytes);
-            plain.Insert(at, bytes);
-            break;
-        }
-        case 1: {
-            const std::int64_t at = next(static_cast<std::uint32_t>(size - 3));
-            split.WriteLong(at, step);
-            plain.WriteLong(at, step);
-            break;
-        }
-        case 2: {
-            const std::int64_t at = next(static_cast<std::uint32_t>(size - 3));
-            ASSERT_EQ(split.ReadLong(at), plain.ReadLong(at));
-            break;
-        }
-        case 3: {
-            const std::int64_t at = next(static_cast<std::uint32_t>(size - 40));
-            const auto a = split.View(at, 40);
-            const auto b = split.View(at / 2, 20); // two views alive at once
-            ASSERT_TRUE(std::equal(a.begin(), a.end(), plain.View(at, 40).begin()));
-            ASSERT_TRUE(std::equal(b.begin(), b.end(), plain.View(at / 2, 20).begin()));
-            break;
-        }
-        default: {
-            const std::int64_t at = next(static_cast<std::uint32_t>(size - 10));
-            split.Fill(at, 10, 0xEE);
-            plain.Fill(at, 10, 0xEE);
-            break;
-        }
-        }
-    }
-    const auto a = split.Bytes();
-    const auto b = plain.Bytes();
-    ASSERT_EQ(a.size(), b.size());
-    EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin()));
-}
-
-TEST(OptImage, SaveWritesBothPartsOfTheSplitStorage)
-{
-    testkit::TempFolder folder;
-    const auto file = folder / "SHIP.OPT";
-    testkit::WriteFile(file, {1, 2, 3, 4, 5, 6});
-    OptImage image = OptImage::Load(file);
-    image.Insert(2, std::vector<std::uint8_t>{9});
-    image.Insert(4, std::vector<std::uint8_t>{8});
-    image.Save(file);
-    EXPECT_EQ(testkit::ReadFile(file), (std::vector<std::uint8_t>{1, 2, 9, 3, 8, 4, 5, 6}));
-}
-
-} // namespace
-} // namespace lathwork
-
-namespace lathwork {
-namespace {
-
-TEST(OptImage, ViewsStayValidWhileLaterReadsMoveTheBoundary)
-{
-    std::vector<std::uint8_t> bytes(8 << 20);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<std::uint8_t>(i % 251);
-    }
-    OptImage image(bytes);
-    image.Insert(16, std::vector<std::uint8_t>{1, 2, 3, 4}); // splits the storage at 16
-    const auto early = image.View(5 << 20, 64);                 // lies behind the boundary
-    const std::vector<std::uint8_t> expected(early.begin(), early.end());
-    image.View(10, image.Size() - 10);                          // moves the boundary past it all
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), early.begin()));
-    image.Insert(image.Size(), std::vector<std::uint8_t>{9});
-    EXPECT_EQ(image.ReadByte(image.Size() - 1), 9);
-    EXPECT_EQ(image.ReadByte(5 << 20), expected[0]);
+    const auto source = std::make_shared<const Bytes>(Bytes{1, 2, 3, 4, 5, 6});
+    OptImage image(*source, source);
+    EXPECT_EQ(image.Bytes().data(), source->data());
+    OptImage copy = image;
+    EXPECT_EQ(copy.Bytes().data(), source->data());
+    image.Insert(2, Bytes{9});
+    copy.WriteByte(0, 7);
+    EXPECT_EQ(*source, (Bytes{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(image.ReadBytes(0, image.Size()), (Bytes{1, 2, 9, 3, 4, 5, 6}));
+    EXPECT_EQ(copy.ReadBytes(0, copy.Size()), (Bytes{7, 2, 3, 4, 5, 6}));
+    OptImage moved = std::move(image);
+    EXPECT_EQ(moved.ReadByte(2), 9);
 }
 
 } // namespace

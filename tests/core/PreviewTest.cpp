@@ -1,3 +1,4 @@
+#include "opt/OptImage.hpp"
 #include "imaging/Preview.hpp"
 #include "imaging/TextureBitmap.hpp"
 #include "opt/OptError.hpp"

@@ -1,3 +1,4 @@
+#include "opt/OptImage.hpp"
 #include "modify/Relocation.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Pointer.hpp"
@@ -51,11 +52,14 @@ TEST(RelocatePointer, MovesTargetsFromTheInsertionPointToTheEndOfTheFile)
     const Insertion insertion{500, 4};
     const std::vector<std::pair<std::int32_t, std::int32_t>> cases = {
         {600, 604}, {599, 599}, {900, 904}, {901, 901}, {0, 0}, {100, 100}, {99, 99}, {-5, -5}};
+    std::vector<std::int32_t> slots;
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const auto slot = static_cast<std::int32_t>(4 * i);
-        image.WriteLong(slot, cases[i].first);
-        RelocatePointer(image, 100, slot, cases[i].first, insertion);
-        EXPECT_EQ(image.ReadLong(slot), cases[i].second) << "value " << cases[i].first;
+        slots.push_back(static_cast<std::int32_t>(4 * i));
+        image.WriteLong(slots.back(), cases[i].first);
+    }
+    RelocateSlots(image, slots, 100, insertion);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(image.ReadLong(slots[i]), cases[i].second) << "value " << cases[i].first;
     }
     EXPECT_EQ(image.Size(), 800);
 }

@@ -1,5 +1,6 @@
 // Every way a rewrite can fail leaves the model on disk byte for byte as it was.
 
+#include "opt/OptImage.hpp"
 #include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"

@@ -1,3 +1,4 @@
+#include "opt/OptImage.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Scans.hpp"
 #include "testkit/OptBuilder.hpp"

@@ -1,5 +1,5 @@
+#include "opt/OptImage.hpp"
 #include "modify/Rewrites.hpp"
-#include "modify/Transparency.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Scans.hpp"
 #include "testkit/OptBuilder.hpp"
@@ -69,7 +69,7 @@ TEST(Transparency, OwnedPaletteGetsTheAlphaNodeRightBehindIt)
     EXPECT_EQ(CompareStructure(before, after), "");
     EXPECT_EQ(after.textures[0].palette, before.textures[0].palette);
     EXPECT_EQ(after.textures[0].opacities, Bytes(4096, 111));
-    EXPECT_EQ(out.report.texturesChanged, 1);
+    EXPECT_EQ(out.report.texturesRewritten, 1);
 }
 
 TEST(Transparency, SharedPaletteIsCopiedFirstAndTheOthersKeepIt)
@@ -126,7 +126,7 @@ TEST(Transparency, TexturesWithAChildAreLeftAloneAndNoLongerListed)
     lit.childCount = 1;
     const BuiltModel m = Build(SimpleModel({lit, MakeTexture("TexA"), MakeTexture("TexB")}));
     const Result out = MakeTransparent(m.bytes, {"TexA"}, 0);
-    EXPECT_EQ(out.report.texturesChanged, 1);
+    EXPECT_EQ(out.report.texturesRewritten, 1);
     EXPECT_EQ(out.bytes.size(), m.bytes.size() + 4 + 24 + 16);
     EXPECT_EQ(ScanTransparencyTextures(OptImage(Bytes(out.bytes))), std::vector<std::string>{Name8("TexB")});
     const WalkFacts after = ReadWalkFacts(out.bytes);

@@ -41,6 +41,6 @@ Operation DeriveOperation(InputReader& in, const Choices& choices);
 
 // Runs the rewrite on the image; throws OptError as the rewrite does. The engine matters to
 // illumination and transparency only.
-void Apply(OptImage& image, const Operation& operation, RewriteEngine engine = RewriteEngine::Indexed);
+void Apply(OptImage& image, const Operation& operation, RewriteEngine engine = RewriteEngine::OnePass);
 
 } // namespace lathwork::fuzz

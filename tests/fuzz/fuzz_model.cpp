@@ -9,7 +9,7 @@
 #include "FuzzOperations.hpp"
 #include "FuzzProperties.hpp"
 
-#include "modify/MatchTable.hpp"
+#include "colour/ColourChoice.hpp"
 #include "modify/Relocation.hpp"
 #include "opt/Layout.hpp"
 #include "opt/NodeWalk.hpp"
@@ -19,6 +19,7 @@
 #include "testkit/RewriteFixtures.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -37,7 +38,7 @@ bool Selected(const Operation& op, const std::string& name)
 
 std::int32_t EndOfPixels(const TextureFacts& t)
 {
-    return t.node + layout::kPixels + 4 * t.childCount + t.dataSize;
+    return t.node + 57 + 4 * t.childCount + t.dataSize; // pixels from +57+4c
 }
 
 // Each palette row as it must read after illumination: every chosen entry holds row 7's value.
@@ -45,18 +46,9 @@ Bytes Illuminated(const Bytes& palette, const ColourChoice& colours)
 {
     Bytes out = palette;
     const Bytes row7(palette.begin() + layout::kPaletteShownRow, palette.begin() + layout::kPaletteShownRow + 512);
-    std::vector<int> entries;
-    if (colours.customSelect) {
-        for (const MatchEntry& entry : BuildMatchTable(row7, colours)) {
-            entries.push_back(entry.index);
-        }
-    } else {
-        for (int j = 0; j < 512; j += 2) {
-            entries.push_back(j);
-        }
-    }
     for (int r = 0; r < 16; ++r) {
-        for (const int j : entries) {
+        for (const int entry : SelectedEntries(row7, colours)) {
+            const int j = 2 * entry;
             out[static_cast<std::size_t>(512 * r + j)] = row7[static_cast<std::size_t>(j)];
             out[static_cast<std::size_t>(512 * r + j + 1)] = row7[static_cast<std::size_t>(j + 1)];
         }
@@ -111,14 +103,7 @@ void CheckTransparency(const Operation& op, const WalkFacts& before, const WalkF
         if (now.childCount != 1 || now.paletteAt != EndOfPixels(now) || now.alphaAt != now.paletteAt + 8192) {
             Fail("transparent texture " + std::to_string(i) + " is not laid out as c = 1 with its palette and child behind it");
         }
-        std::array<bool, 256> matched{};
-        if (op.colours.customSelect) {
-            for (const MatchEntry& entry : BuildMatchTable(now.Row(7), op.colours)) {
-                matched[static_cast<std::size_t>(entry.index / 2)] = true;
-            }
-        } else {
-            matched.fill(true);
-        }
+        const std::array<bool, 256> matched = SelectedEntryMarks(now.Row(7), op.colours);
         Bytes expected(now.pixels.size());
         for (std::size_t p = 0; p < expected.size(); ++p) {
             expected[p] = matched[now.pixels[p]] ? static_cast<std::uint8_t>(op.opacity) : 255;
@@ -132,13 +117,19 @@ void CheckTransparency(const Operation& op, const WalkFacts& before, const WalkF
 // Offsets of the qualifying texture sets, in set-scan order.
 std::vector<std::int32_t> QualifyingSets(const OptImage& image)
 {
-    std::vector<std::int32_t> sets;
-    NodeWalk(image, ReadPointerBase(image), {.onBranch = {}, .onLeaf = [&](std::int32_t leaf, std::int32_t type) {
-        if (type == layout::kTypeTextureSet && IsQualifyingSet(image, leaf)) {
-            sets.push_back(leaf);
+    struct Sets : WalkVisitor {
+        const OptImage& image;
+        std::vector<std::int32_t> sets;
+        explicit Sets(const OptImage& i) : WalkVisitor(WalkDepth::Leaves), image(i) {}
+        void Leaf(std::int32_t leaf, std::int32_t type) override
+        {
+            if (type == layout::kTypeTextureSet && IsQualifyingSet(image, leaf)) {
+                sets.push_back(leaf);
+            }
         }
-    }});
-    return sets;
+    } sets(image);
+    NodeWalk(image, ReadPointerBase(image), sets);
+    return sets.sets;
 }
 
 // The bytes an in-place rewrite must give.
@@ -151,16 +142,22 @@ Bytes ExpectedInPlace(const Operation& op, const Bytes& bytes)
         for (const int row : op.rows) {
             if (row >= 0 && row < static_cast<int>(sets.size())) {
                 expected.WriteLong(sets[static_cast<std::size_t>(row)] + layout::kSetMode, 0);
-                expected.WriteLong(sets[static_cast<std::size_t>(row)] + layout::kSlot20, 0);
+                expected.WriteLong(sets[static_cast<std::size_t>(row)] + layout::kSetAnimationWord, 0);
             }
         }
     } else {
-        NodeWalk(expected, g, {.onBranch = [&](std::int32_t branch) {
-            const std::int32_t table = FileOffsetOf(expected.ReadLong(branch + layout::kSlot20), g);
+        struct Branches : WalkVisitor {
+            std::vector<std::int32_t> branches;
+            Branches() : WalkVisitor(WalkDepth::Branches) {}
+            void Branch(std::int32_t branch) override { branches.push_back(branch); }
+        } found;
+        NodeWalk(expected, g, found);
+        for (const std::int32_t branch : found.branches) {
+            const std::int32_t table = FileOffsetOf(expected.ReadLong(branch + layout::kDistanceTablePtr), g);
             for (std::int32_t k = 0; k < expected.ReadLong(branch + layout::kNodeCount); ++k) {
                 expected.WriteSingle(table + 4 * k, k == 0 ? op.high : *op.low);
             }
-        }, .onLeaf = {}});
+        }
     }
     const auto out = expected.Bytes();
     return {out.begin(), out.end()};
@@ -227,14 +224,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         Apply(walked, op, RewriteEngine::Walking);
         if (!std::ranges::equal(walked.Bytes(), image.Bytes())) {
-            Fail("the indexed and the walking rewrite give different bytes");
+            Fail("the one-pass and the walking rewrite give different bytes");
         }
     } catch (const OptError& error) {
         // Walking relocates a slot that is overwritten afterwards (the copy of the palette
         // pointer in a new child slot), and may refuse a value there that leaves 32 bits; the
-        // index only moves the values that stay. Both are safe; the result is checked below.
+        // one pass only moves the values that stay. Both are safe; the result is checked below.
         if (!LeavesThirtyTwoBits(error)) {
-            Fail(std::string("the walking rewrite fails where the indexed one succeeds: ") + error.what());
+            Fail(std::string("the walking rewrite fails where the one-pass one succeeds: ") + error.what());
         }
     }
     RequireSameTextures(textures, image);

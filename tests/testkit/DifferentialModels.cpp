@@ -277,9 +277,9 @@ std::string MutationName(Mutation mutation)
     return "?";
 }
 
-bool KeepsModelIndexable(Mutation mutation)
+bool KeepsModelOnePass(Mutation mutation)
 {
-    return mutation != Mutation::PartAfterItsTextures && mutation != Mutation::PaletteInsidePixels;
+    return mutation != Mutation::PointersPastTheEnd && mutation != Mutation::PaletteInsidePixels;
 }
 
 RandomModel MakeRandomModel(std::mt19937& rng, Mutation mutation, bool oddShapes)

@@ -1,6 +1,6 @@
 #pragma once
 
-// Random models and requests for comparing the indexed rewrites with the walking ones.
+// Random models and requests for comparing the one-pass rewrites with the walking ones.
 
 #include "modify/Requests.hpp"
 #include "testkit/OptBuilder.hpp"
@@ -11,8 +11,8 @@
 
 namespace lathwork::testkit {
 
-// A change to a built model. The first four keep every structure apart and every enclosing node
-// in front of its textures; the last two break one of those rules on purpose.
+// A change to a built model. All but the last keep every structure apart (a part node moved
+// behind its textures included); pointers past the end may be reached by the grown file.
 enum class Mutation {
     None,
     TextureReachedTwice,   // an earlier part's leaf slot redirected to a later part's texture
@@ -30,8 +30,8 @@ inline constexpr Mutation kAllMutations[] = {
 
 std::string MutationName(Mutation mutation);
 
-// True when the mutation leaves a model the indexed rewrite accepts (given no odd shapes).
-bool KeepsModelIndexable(Mutation mutation);
+// True when the mutation leaves a model the one-pass rewrite accepts (given no odd shapes).
+bool KeepsModelOnePass(Mutation mutation);
 
 struct RandomModel {
     Bytes bytes;

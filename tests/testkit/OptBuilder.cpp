@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <random>
 #include <stdexcept>
 
 namespace lathwork::testkit {
@@ -380,6 +381,73 @@ ModelShape GenerateLargeModel(int textureCount, std::uint32_t seed)
         group.branch.parts.push_back(std::move(part));
     }
     tree.tops.push_back(TopShape{{group}});
+    return tree;
+}
+
+ModelShape GenerateRepeatedNamesModel(int textureCount, std::uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    ModelShape tree;
+    tree.globalOffset = 0x00A00000;
+    for (int p = 0; p < 16; ++p) {
+        tree.palettes.push_back(MakePalette(seed * 100 + static_cast<std::uint32_t>(p)));
+    }
+    int made = 0;
+    auto texture = [&] {
+        char name[9];
+        std::snprintf(name, sizeof name, "TEX%05d", pick(0, std::max(textureCount / 4, 1)));
+        const int sides[] = {64, 96, 128};
+        TextureShape t = MakeTexture(pick(0, 2) == 0 ? "Tex" : name, sides[pick(0, 2)], sides[pick(0, 2)],
+                                     pick(0, 1) == 0 ? -1 : pick(0, 15));
+        t.childCount = pick(0, 19) == 0 ? 1 : 0;
+        ++made;
+        return t;
+    };
+    auto leaf = [&]() -> LeafShape {
+        const int kind = pick(0, 19);
+        if (kind < 14) {
+            return texture();
+        }
+        if (kind < 17) {
+            SetShape set;
+            set.mode = pick(0, 1);
+            const int members = pick(1, 4);
+            for (int i = 0; i < members; ++i) {
+                if (pick(0, 4) == 0 && members > 1) {
+                    set.members.push_back(TextureRefShape{"Tex"});
+                } else {
+                    set.members.push_back(texture());
+                }
+            }
+            return set;
+        }
+        if (kind < 19) {
+            return RawLeafShape{1};
+        }
+        return NullShape{};
+    };
+    while (made < textureCount) {
+        TopShape top;
+        for (int groups = pick(1, 3); groups > 0 && made < textureCount; --groups) {
+            const int selectors[] = {0, 1, 2, 3, 4, 5};
+            GroupShape group;
+            group.selector = selectors[pick(0, 5)];
+            for (int parts = pick(1, 8); parts > 0 && made < textureCount; --parts) {
+                PartShape part;
+                for (int leaves = pick(1, 12); leaves > 0 && made < textureCount; --leaves) {
+                    part.leaves.push_back(leaf());
+                }
+                group.branch.parts.push_back(std::move(part));
+            }
+            group.branch.distances = {6.467e-05f, 3.414e-05f};
+            top.children.push_back(std::move(group));
+            if (pick(0, 3) == 0) {
+                top.children.push_back(NullShape{});
+            }
+        }
+        tree.tops.push_back(std::move(top));
+    }
     return tree;
 }
 

@@ -127,4 +127,11 @@ float GetSingle(const Bytes& bytes, std::size_t offset);
 // 2,000 textures make about 27 MB.
 ModelShape GenerateLargeModel(int textureCount, std::uint32_t seed = 1);
 
+// A large model of random shape: several top nodes and groups (every selector), branches of
+// 1 to 8 parts, parts of 1 to 12 leaves (textures of 64 to 128 pixels a side, sets of modes 0
+// and 1, one-member sets, references, type-1 leaves, null slots), a few textures with a child,
+// half the textures sharing one of 16 palettes. A third of the textures are named "Tex", so
+// that name repeats hundreds of times; the others draw from textureCount / 4 names.
+ModelShape GenerateRepeatedNamesModel(int textureCount, std::uint32_t seed);
+
 } // namespace lathwork::testkit

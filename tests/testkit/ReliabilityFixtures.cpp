@@ -6,6 +6,7 @@
 #include "modify/Rewrites.hpp"
 #include "opt/FileIo.hpp"
 #include "opt/Layout.hpp"
+#include "opt/TextureNode.hpp"
 
 #include <cerrno>
 #include <cstdlib>
@@ -66,7 +67,7 @@ Bytes FanInModel(int tops, int parts, int leaves, int pixelBytes)
     const std::int32_t distances = partTable + 4 * parts;
     const std::int32_t part = distances + 4 * parts;
     const std::int32_t texture = part + 24 + 4 * leaves;
-    const std::int32_t palette = texture + kPixels + pixelBytes;
+    const std::int32_t palette = texture + 57 + pixelBytes; // c = 0: pixels from +57
     OptImage image(Bytes(static_cast<std::size_t>(palette + kPaletteBlockBytes), 0));
 
     image.WriteLong(kBodyLength, image.Size() - 8);
@@ -81,10 +82,10 @@ Bytes FanInModel(int tops, int parts, int leaves, int pixelBytes)
     }
     image.WriteLong(group + kNodeType, kTypeGroup);
     image.WriteLong(group + kNodeCount, 2);
-    image.WriteLong(group + kSlot20, branch + g);
+    image.WriteLong(group + kGroupDefaultBranchSlot, branch + g);
     image.WriteLong(branch + kNodeCount, parts);
     image.WriteLong(branch + kChildTablePtr, partTable + g);
-    image.WriteLong(branch + kSlot20, distances + g);
+    image.WriteLong(branch + kDistanceTablePtr, distances + g);
     for (int k = 0; k < parts; ++k) {
         image.WriteLong(partTable + 4 * k, part + g);
         image.WriteSingle(distances + 4 * k, 3.414e-05f);
@@ -96,14 +97,15 @@ Bytes FanInModel(int tops, int parts, int leaves, int pixelBytes)
     }
     image.WriteLong(texture, texture + kTextureName + g);
     image.WriteLong(texture + kNodeType, kTypeTexture);
-    image.WriteLong(texture + kSlot20, texture + kTextureName + g);
+    image.WriteLong(texture + kDataPtr, texture + kTextureName + g);
     const std::string name = "TEX00001";
     image.WriteBytes(texture + kTextureName, std::span(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()));
-    image.WriteLong(texture + kPalettePtr, palette + g);
-    image.WriteLong(texture + kImageSize, pixelBytes);
-    image.WriteLong(texture + kDataSize, pixelBytes);
-    image.WriteLong(texture + kImageWidth, pixelBytes);
-    image.WriteLong(texture + kImageHeight, 1);
+    const TextureNode fields = TextureNode::At(image, texture);
+    image.WriteLong(fields.PaletteSlot(), palette + g);
+    image.WriteLong(fields.ImageSizeField(), pixelBytes);
+    image.WriteLong(fields.DataSizeField(), pixelBytes);
+    image.WriteLong(fields.WidthField(), pixelBytes);
+    image.WriteLong(fields.HeightField(), 1);
     image.Fill(palette, kPaletteBlockBytes, 0x5A);
     const auto bytes = image.Bytes();
     return {bytes.begin(), bytes.end()};

@@ -48,39 +48,28 @@ TextureFacts ReadTexture(const OptImage& image, std::int32_t g, std::int32_t x)
 WalkFacts ReadWalkFacts(const OptImage& image)
 {
     using namespace layout;
-    const std::int32_t g = ReadPointerBase(image);
-    WalkFacts facts;
-    auto texture = [&](std::int32_t x) { facts.textures.push_back(ReadTexture(image, g, x)); };
-    NodeWalk(image, g,
-             {.onBranch = [&](std::int32_t d) {
-                  const std::int32_t table = FileOffsetOf(image.ReadLong(d + 20), g);
-                  for (std::int32_t k = 0; k < image.ReadLong(d + 8); ++k) {
-                      facts.distances.push_back(image.ReadSingle(table + 4 * k));
-                  }
-              },
-              .onLeaf = [&](std::int32_t f, std::int32_t type) {
-                  if (type == kTypeTexture) {
-                      texture(f);
-                      return;
-                  }
-                  if (image.ReadLong(f + 8) == 1) {
-                      texture(FileOffsetOf(image.ReadLong(f + 24), g));
-                      return;
-                  }
-                  const std::int32_t mode = image.ReadLong(f + 16);
-                  if (mode != 0 && mode != 1) {
-                      return;
-                  }
-                  ForEachSetMember(image, g, f, [&](std::int32_t x) {
-                      const std::int32_t memberType = image.ReadLong(x + 4);
-                      if (memberType == kTypeTexture) {
-                          texture(x);
-                      } else if (memberType == kTypeTextureRef) {
-                          facts.refNames.push_back(EightAt(image, g, x + 20));
-                      }
-                  });
-              }});
-    return facts;
+    struct Facts : WalkVisitor {
+        const OptImage& image;
+        std::int32_t g;
+        WalkFacts facts;
+        Facts(const OptImage& i, std::int32_t globalOffset) : WalkVisitor(WalkDepth::SetMembers), image(i), g(globalOffset) {}
+        void Branch(std::int32_t d) override
+        {
+            const std::int32_t table = FileOffsetOf(image.ReadLong(d + 20), g);
+            for (std::int32_t k = 0; k < image.ReadLong(d + 8); ++k) {
+                facts.distances.push_back(image.ReadSingle(table + 4 * k));
+            }
+        }
+        void Texture(std::int32_t x, TextureRoute) override { facts.textures.push_back(ReadTexture(image, g, x)); }
+        void SetMember(std::int32_t x, std::int32_t type) override
+        {
+            if (type == kTypeTextureRef) {
+                facts.refNames.push_back(EightAt(image, g, x + 20));
+            }
+        }
+    } facts(image, ReadPointerBase(image));
+    NodeWalk(image, facts.g, facts);
+    return facts.facts;
 }
 
 WalkFacts ReadWalkFacts(const Bytes& bytes)

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+// The one little-endian codec: every multi-byte value of an OPT file, of a bitmap and of an
+// inserted node is read and written through these.
+namespace lathwork::codec {
+
+inline std::uint16_t Load16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+inline std::uint32_t Load32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+inline void Store16(std::uint8_t* p, std::uint16_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+inline void Store32(std::uint8_t* p, std::uint32_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+// A signed Long, as the format stores every count, size and pointer.
+inline std::int32_t LoadLong(const std::uint8_t* p)
+{
+    return static_cast<std::int32_t>(Load32(p));
+}
+
+inline void StoreLong(std::uint8_t* p, std::int32_t v)
+{
+    Store32(p, static_cast<std::uint32_t>(v));
+}
+
+} // namespace lathwork::codec

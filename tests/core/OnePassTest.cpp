@@ -1,0 +1,113 @@
+// When the one-pass rewrite runs and when it leaves the file to the walking reference, and
+// reading without copies.
+
+#include "modify/Rewrites.hpp"
+#include "opt/OptError.hpp"
+#include "opt/OptImage.hpp"
+#include "opt/Scans.hpp"
+#include "testkit/OptBuilder.hpp"
+#include "testkit/RewriteFixtures.hpp"
+
+#include <gtest/gtest.h>
+
+namespace lathwork {
+namespace {
+
+using namespace testkit;
+
+// Two textures sharing a palette and one texture in a second part.
+BuiltModel SharedModel()
+{
+    ModelShape shape;
+    shape.palettes = {MakePalette(5)};
+    GroupShape group;
+    group.branch.parts = {PartShape{{MakeTexture("TexA", 4, 4, 0), MakeTexture("TexB")}}, PartShape{{MakeTexture("TexC", 4, 4, 0)}}};
+    shape.tops = {TopShape{{group}}};
+    return Build(shape);
+}
+
+// Runs the illumination both ways; both must give the same bytes. Returns the one-pass report.
+RewriteReport IlluminateBothWays(const Bytes& bytes, const std::vector<std::string>& names, Bytes* result = nullptr)
+{
+    IlluminationRequest request;
+    for (const std::string& name : names) {
+        request.names.push_back(Name8(name));
+    }
+    OptImage walked{Bytes(bytes)};
+    OptImage onePass{Bytes(bytes)};
+    RunIllumination(walked, request, RewriteEngine::Walking);
+    const RewriteReport report = RunIllumination(onePass, request);
+    EXPECT_TRUE(std::ranges::equal(walked.Bytes(), onePass.Bytes()));
+    if (result != nullptr) {
+        result->assign(onePass.Bytes().begin(), onePass.Bytes().end());
+    }
+    return report;
+}
+
+TEST(OnePass, AcceptsSharedPalettesAndANodeReachedTwice)
+{
+    BuiltModel m = SharedModel();
+    // The first part's second slot now leads to the later part's texture as well.
+    SetLong(m.bytes, static_cast<std::size_t>(m.parts[0] + 28), m.Texture("TexC") + m.globalOffset);
+    const RewriteReport report = IlluminateBothWays(m.bytes, {"TexC", "TexA", "TexC"});
+    EXPECT_TRUE(report.onePass);
+    EXPECT_EQ(report.texturesRewritten, 2);
+    EXPECT_EQ(report.palettesCopied, 1); // TexC owns the shared palette laid out behind it
+    EXPECT_EQ(report.bytesAdded, 8192);
+}
+
+// The search of a name once kept the offsets of the part nodes around a texture while the
+// texture grew, and then read the part's later children from where the part no longer stood.
+TEST(OnePass, APartNodeStandingAfterItsTexturesIsReadWhereItStands)
+{
+    BuiltModel m = SharedModel();
+    const std::int32_t part = m.parts[0];
+    const auto length = static_cast<std::int32_t>(m.bytes.size());
+    m.bytes.insert(m.bytes.end(), m.bytes.begin() + part, m.bytes.begin() + part + 32);
+    const std::int32_t table = GetLong(m.bytes, static_cast<std::size_t>(m.branches[0] + 12)) - m.globalOffset;
+    SetLong(m.bytes, static_cast<std::size_t>(table), length + m.globalOffset);
+    Bytes result;
+    const RewriteReport report = IlluminateBothWays(m.bytes, {"TexA", "TexB"}, &result);
+    EXPECT_TRUE(report.onePass);
+    EXPECT_EQ(report.texturesRewritten, 2);
+    const WalkFacts after = ReadWalkFacts(result);
+    EXPECT_EQ(CompareStructure(ReadWalkFacts(m.bytes), after), "");
+    for (const TextureFacts& t : after.textures) {
+        EXPECT_EQ(t.paletteAt, t.node + 57 + t.dataSize) << t.name.c_str(); // each owns its palette now
+    }
+}
+
+TEST(OnePassLeavesToTheWalkingEngine, APaletteOverlappingAnotherTexture)
+{
+    BuiltModel m = SharedModel();
+    SetLong(m.bytes, static_cast<std::size_t>(m.Texture("TexC") + 33), m.Texture("TexA") + 40 + m.globalOffset);
+    EXPECT_FALSE(IlluminateBothWays(m.bytes, {"TexC"}).onePass);
+}
+
+TEST(OnePassLeavesToTheWalkingEngine, APointerPastTheEndThatTheGrownFileReaches)
+{
+    BuiltModel m = SharedModel();
+    const auto length = static_cast<std::int32_t>(m.bytes.size());
+    SetLong(m.bytes, 18, length + 100 + m.globalOffset);
+    EXPECT_FALSE(IlluminateBothWays(m.bytes, {"TexA"}).onePass);
+    // Beyond what the result reaches, it stays as it is and the one pass runs.
+    SetLong(m.bytes, 18, length + 9000 + m.globalOffset);
+    EXPECT_TRUE(IlluminateBothWays(m.bytes, {"TexA"}).onePass);
+}
+
+// Scans, previews, extraction and the cloaking scan read a loaded image in place: every view is
+// a window on the one buffer the file was read into.
+TEST(LoadedImage, ViewsAndTheWholeImageShareTheOneBuffer)
+{
+    const Bytes bytes = Build(GenerateLargeModel(40)).bytes;
+    const OptImage image{Bytes(bytes)};
+    const std::uint8_t* whole = image.Bytes().data();
+    for (const std::int64_t offset : {std::int64_t{0}, std::int64_t{1234}, static_cast<std::int64_t>(bytes.size()) - 8}) {
+        EXPECT_EQ(image.View(offset, 8).data(), whole + offset);
+    }
+    ScanIlluminationTextures(image);
+    EXPECT_EQ(image.Bytes().data(), whole);
+}
+
+} // namespace
+} // namespace lathwork
