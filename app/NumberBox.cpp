@@ -42,14 +42,14 @@ void NumberBox::BoxChanged(const QString& text)
         box_->setText(QStringLiteral("255")); // runs this rule again, which moves the bar
         return;
     }
-    if (value >= 0) {
+    if (value >= 0 && bar_ != nullptr) {
         bar_->setValue(value);
     }
 }
 
 bool NumberBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == box_ && event->type() == QEvent::FocusOut) {
+    if (watched == box_ && event->type() == QEvent::FocusOut && bar_ != nullptr) {
         const QString shown = QString::number(bar_->value());
         if (box_->text() != shown) {
             box_->setText(shown);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 class QLineEdit;
 class QScrollBar;
@@ -26,7 +27,8 @@ protected:
 private:
     void BoxChanged(const QString& text);
 
-    QScrollBar* bar_;
+    // The window's children are deleted one by one: the box can lose focus after the bar is gone.
+    QPointer<QScrollBar> bar_;
     QLineEdit* box_;
 };
 
