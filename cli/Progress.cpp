@@ -18,9 +18,12 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 constexpr std::size_t kWidth = 79;
 
 // The last kWidth bytes of text at most (a path's file name is at its end), cut where a UTF-8
-// character starts.
-std::string Fitted(const std::string& text)
+// character starts; control characters (a file name may hold them) become '?'.
+std::string Fitted(std::string text)
 {
+    for (char& ch : text) {
+        ch = static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ? '?' : ch;
+    }
     if (text.size() <= kWidth) {
         return text;
     }
