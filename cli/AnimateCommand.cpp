@@ -1,31 +1,31 @@
-#include "cli/Commands.hpp"
-#include "cli/Options.hpp"
-#include "modify/RewriteFile.hpp"
+#include "cli/FileArguments.hpp"
+#include "cli/RewriteCommandSupport.hpp"
+#include "cli/UsageError.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
-#include "opt/Platform.hpp"
 #include "opt/Scans.hpp"
 
 #include <limits>
 
 namespace lathwork::cli {
 
-int AnimateCommand(Words words, std::ostream&)
+int AnimateCommand(Words words, Console& console)
 {
-    const Options options = ParseOptions(words, {}, {"--all"});
-    const auto& p = options.positional;
+    std::set<std::string> flags = kRewriteFlags;
+    flags.insert("--all");
+    const Options options = ParseOptions(words, {}, flags);
     const bool all = options.Has("--all");
-    if (p.empty()) {
-        throw OptError("animate needs a FILE.");
-    }
-    if (all == (p.size() > 1)) {
-        throw OptError("animate takes either --all or one or more set numbers.");
+    std::vector<std::string> rest;
+    const std::vector<std::string> fileWords = SplitFileWords(options.positional, "animate", rest);
+    if (all == !rest.empty()) {
+        throw UsageError(std::string("animate takes either --all or one or more set numbers.") +
+                         (all ? " Several FILEs end with --." : ""));
     }
     std::vector<int> numbers;
-    for (std::size_t i = 1; i < p.size(); ++i) {
-        numbers.push_back(ParseInt(p[i], 1, std::numeric_limits<int>::max(), "set number"));
+    for (const std::string& word : rest) {
+        numbers.push_back(ParseInt(word, 1, std::numeric_limits<int>::max(), "set number"));
     }
-    RewriteFile(platform::PathFromUtf8(p[0]), [&](OptImage& image) {
+    return RewriteEach(fileWords, options, console, [&](OptImage& image) {
         const auto sets = static_cast<int>(ScanTextureSets(image).size());
         std::vector<int> rows;
         for (int k = 1; all && k <= sets; ++k) {
@@ -37,9 +37,8 @@ int AnimateCommand(Words words, std::ostream&)
             }
             rows.push_back(k - 1);
         }
-        AnimateTextureSets(image, rows);
+        return AnimateTextureSets(image, rows);
     });
-    return 0;
 }
 
 } // namespace lathwork::cli

@@ -1,64 +1,70 @@
+#include "cli/CloakingBoxes.hpp"
 #include "cli/Commands.hpp"
+#include "cli/FileReports.hpp"
 #include "cli/Options.hpp"
+#include "cli/RewriteCommandSupport.hpp"
+#include "cli/UsageError.hpp"
 #include "modify/Cloaking.hpp"
-#include "modify/RewriteFile.hpp"
 #include "opt/OptError.hpp"
 #include "opt/OptImage.hpp"
-#include "opt/Platform.hpp"
-
-#include <filesystem>
-#include <ostream>
 
 namespace lathwork::cli {
 
 namespace {
 
-// Before any scan both boxes read "never"; a value the scan cannot show leaves that text.
-constexpr const char* kUnsetBox = "never";
-
-// The text a box holds once the scan (or the user) set it and its change rule ran.
-std::string BoxText(const std::optional<std::string>& text)
+// The boxes of each file as a scan shows them.
+int PrintDistances(FileRun& run, bool json)
 {
-    return SettledText(text.value_or(kUnsetBox));
+    return PrintReports(run, json, [](const std::filesystem::path& file, FileReport& report) {
+        const ShownDistances shown = ShowDistances(ScanCloakingDistances(OptImage::Load(file)));
+        report.text = "high " + shown.high + "\n" + (shown.low ? "low " + *shown.low + "\n" : "");
+        report.json.Add("high", JsonString(shown.high)).Add("low", shown.low ? JsonString(*shown.low) : kJsonNull);
+    });
+}
+
+// A text given on the command line is typed into its box: checked before any file is touched.
+std::string GivenText(const Options& options, const std::string& option, const std::string& what)
+{
+    const std::string text = SettledText(options.Value(option, ""));
+    try {
+        RequireDistanceValue(text, what);
+    } catch (const OptError& error) {
+        throw UsageError(error.what());
+    }
+    return text;
 }
 
 } // namespace
 
-int CloakCommand(Words words, std::ostream& out)
+int CloakCommand(Words words, Console& console)
 {
-    const Options options = ParseOptions(words, {"--high", "--low"}, {});
-    if (options.positional.size() != 1) {
-        throw OptError("cloak takes one FILE: cloak FILE [--high TEXT] [--low TEXT].");
+    std::set<std::string> flags = kRewriteFlags;
+    flags.insert("--json");
+    const Options options = ParseOptions(words, {"--high", "--low"}, flags);
+    if (options.positional.empty()) {
+        throw UsageError("cloak needs a FILE: cloak FILE... [--high TEXT] [--low TEXT].");
     }
-    const std::filesystem::path file = platform::PathFromUtf8(options.positional[0]);
     const bool giveHigh = options.values.count("--high") != 0;
     const bool giveLow = options.values.count("--low") != 0;
 
     if (!giveHigh && !giveLow) {
-        const CloakingScan scan = ScanCloakingDistances(OptImage::Load(file));
-        out << "high " << BoxText(scan.high) << "\n";
-        if (scan.cloakFound) {
-            out << "low " << BoxText(scan.low) << "\n";
+        if (options.Has("--dry-run") || options.Has("--verbose")) {
+            throw UsageError("--dry-run and --verbose go with --high or --low.");
         }
-        return 0;
+        FileRun run(ExpandFileWords(options.positional), console, options.Has("--quiet"));
+        return PrintDistances(run, options.Has("--json"));
     }
-
-    // The given texts are typed into the boxes: check them before the file is touched.
-    const std::string highGiven = SettledText(options.Value("--high", ""));
-    const std::string lowGiven = SettledText(options.Value("--low", ""));
-    if (giveHigh) {
-        RequireDistanceValue(highGiven, "high-visibility distance");
+    if (options.Has("--json")) {
+        throw UsageError("--json goes with the scan: cloak FILE... without --high and --low.");
     }
-    if (giveLow) {
-        RequireDistanceValue(lowGiven, "low-visibility distance");
-    }
-    RewriteFile(file, [&](OptImage& image) {
+    const std::string highGiven = giveHigh ? GivenText(options, "--high", "high-visibility distance") : "";
+    const std::string lowGiven = giveLow ? GivenText(options, "--low", "low-visibility distance") : "";
+    return RewriteEach(options.positional, options, console, [&](OptImage& image) {
         const CloakingScan scan = ScanCloakingDistances(image);
         const float high = RequireDistanceValue(giveHigh ? highGiven : BoxText(scan.high), "high-visibility distance");
         const float low = RequireDistanceValue(giveLow ? lowGiven : BoxText(scan.low), "low-visibility distance");
-        WriteCloakingDistances(image, high, low);
+        return WriteCloakingDistances(image, high, low);
     });
-    return 0;
 }
 
 } // namespace lathwork::cli

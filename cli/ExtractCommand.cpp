@@ -1,25 +1,28 @@
 #include "cli/Commands.hpp"
+#include "cli/FileRun.hpp"
 #include "cli/Options.hpp"
+#include "cli/UsageError.hpp"
 #include "imaging/Extraction.hpp"
-#include "opt/OptError.hpp"
 #include "opt/Platform.hpp"
-
-#include <ostream>
 
 namespace lathwork::cli {
 
-int ExtractCommand(Words words, std::ostream& out)
+int ExtractCommand(Words words, Console& console)
 {
-    const Options options = ParseOptions(words, {}, {});
-    if (options.positional.size() != 1) {
-        throw OptError("extract takes one FILE.");
+    const Options options = ParseOptions(words, {}, {"--quiet"});
+    if (options.positional.empty()) {
+        throw UsageError("extract needs a FILE.");
     }
-    // Each path is printed as soon as its bitmap is complete, so a failure part way still
-    // shows which bitmaps were written.
-    ExtractTextures(platform::PathFromUtf8(options.positional[0]), [&](const std::filesystem::path& written) {
-        out << platform::PathToUtf8(written) << "\n";
+    FileRun run(ExpandFileWords(options.positional), console, options.Has("--quiet"));
+    return run.ForEach([&](const std::filesystem::path& file) {
+        // Each path is printed as soon as its bitmap is complete, so a failure part way still
+        // shows which bitmaps were written.
+        int written = 0;
+        ExtractTextures(file, [&](const std::filesystem::path& bitmap) {
+            run.Print(platform::PathToUtf8(bitmap) + "\n");
+            run.Step(std::to_string(++written) + " bitmaps");
+        });
     });
-    return 0;
 }
 
 } // namespace lathwork::cli

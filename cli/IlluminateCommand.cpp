@@ -1,17 +1,17 @@
 #include "cli/RewriteCommandSupport.hpp"
-#include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
 
 namespace lathwork::cli {
 
-int IlluminateCommand(Words words, std::ostream&)
+int IlluminateCommand(Words words, Console& console)
 {
     const TextureCommand command = ParseTextureCommand(words, "illuminate", {});
-    RewriteFile(command.file, [&](OptImage& image) {
+    return RewriteEach(command.fileWords, command.options, console, [&](OptImage& image) {
         const IlluminationRequest request{SelectItems(command, ScanIlluminationTextures(image)), command.colours};
-        RejectNotFound(RunIllumination(image, request));
+        const RewriteReport report = RunIllumination(image, request);
+        RejectNotFound(report);
+        return report;
     });
-    return 0;
 }
 
 } // namespace lathwork::cli

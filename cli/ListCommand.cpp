@@ -1,52 +1,68 @@
 #include "cli/Commands.hpp"
+#include "cli/FileReports.hpp"
 #include "cli/NameCodec.hpp"
 #include "cli/Options.hpp"
+#include "cli/UsageError.hpp"
 #include "opt/OptError.hpp"
 #include "opt/OptImage.hpp"
-#include "opt/Platform.hpp"
 #include "opt/Scans.hpp"
-
-#include <ostream>
 
 namespace lathwork::cli {
 
-int ListCommand(Words words, std::ostream& out)
+namespace {
+
+// The list the window would show for one file, as printed lines.
+std::vector<std::string> ListItems(const std::filesystem::path& file, const std::string& what, int k)
 {
-    const Options options = ParseOptions(words, {}, {});
-    const auto& p = options.positional;
-    if (p.size() < 2) {
-        throw OptError("list needs what to list and a FILE: list illumination|transparency|sets FILE, "
-                       "or list set-textures FILE K.");
-    }
-    const std::string& what = p[0];
-    const bool setTextures = what == "set-textures";
-    if (p.size() != (setTextures ? 3u : 2u)) {
-        throw OptError(setTextures ? "list set-textures takes FILE and K." : "list " + what + " takes one FILE.");
-    }
-    if (what != "illumination" && what != "transparency" && what != "sets" && !setTextures) {
-        throw OptError("Unknown list \"" + what + "\": use illumination, transparency, sets or set-textures.");
-    }
-    const int k = setTextures ? ParseInt(p[2], 1, 1 << 30, "set number") : 0;
-    const OptImage image = OptImage::Load(platform::PathFromUtf8(p[1]));
+    const OptImage image = OptImage::Load(file);
     if (what == "sets") {
-        for (const std::string& item : ScanTextureSets(image)) {
-            out << item << "\n";
-        }
-        return 0;
+        return ScanTextureSets(image);
     }
-    if (setTextures) {
-        // A click on set K lists nothing unless the set scan shows at least K rows.
-        if (static_cast<std::size_t>(k) > ScanTextureSets(image).size()) {
-            throw OptError("There is no texture set " + std::to_string(k) + " in the file.");
-        }
+    // A click on set K lists nothing unless the set scan shows at least K rows.
+    if (what == "set-textures" && static_cast<std::size_t>(k) > ScanTextureSets(image).size()) {
+        throw OptError("There is no texture set " + std::to_string(k) + " in the file.");
     }
     const auto names = what == "illumination"   ? ScanIlluminationTextures(image)
                        : what == "transparency" ? ScanTransparencyTextures(image)
                                                 : ListSetTextures(image, k - 1);
+    std::vector<std::string> items;
     for (const TextureName& name : names) {
-        out << EncodeName(name) << "\n";
+        items.push_back(EncodeName(name));
     }
-    return 0;
+    return items;
+}
+
+} // namespace
+
+int ListCommand(Words words, Console& console)
+{
+    const Options options = ParseOptions(words, {}, {"--json", "--quiet"});
+    const auto& p = options.positional;
+    if (p.size() < 2) {
+        throw UsageError("list needs what to list and a FILE: list illumination|transparency|sets FILE..., "
+                         "or list set-textures FILE... K.");
+    }
+    const std::string& what = p[0];
+    const bool setTextures = what == "set-textures";
+    if (setTextures && p.size() < 3) {
+        throw UsageError("list set-textures takes FILE and K.");
+    }
+    if (what != "illumination" && what != "transparency" && what != "sets" && !setTextures) {
+        throw UsageError("Unknown list \"" + what + "\": use illumination, transparency, sets or set-textures.");
+    }
+    const int k = setTextures ? ParseInt(p.back(), 1, 1 << 30, "set number") : 0;
+    const std::vector<std::string> fileWords(p.begin() + 1, p.end() - (setTextures ? 1 : 0));
+
+    FileRun run(ExpandFileWords(fileWords), console, options.Has("--quiet"));
+    return PrintReports(run, options.Has("--json"), [&](const std::filesystem::path& file, FileReport& report) {
+        const std::vector<std::string> items = ListItems(file, what, k);
+        std::vector<std::string> json;
+        for (const std::string& item : items) {
+            report.text += item + "\n";
+            json.push_back(JsonString(item));
+        }
+        report.json.Add("items", JsonArray(json));
+    });
 }
 
 } // namespace lathwork::cli

@@ -1,6 +1,6 @@
 #include "cli/NameCodec.hpp"
 
-#include "opt/OptError.hpp"
+#include "cli/UsageError.hpp"
 
 #include <cstdio>
 
@@ -54,13 +54,13 @@ std::string DecodeName(const std::string& text)
         }
         if (i + 3 >= text.size() || text[i + 1] != 'x' || HexDigit(text[i + 2]) < 0 ||
             HexDigit(text[i + 3]) < 0) {
-            throw OptError("Bad texture name \"" + text + "\": a backslash must start \\xHH.");
+            throw UsageError("Bad texture name \"" + text + "\": a backslash must start \\xHH.");
         }
         name += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
         i += 3;
     }
     if (name.size() > 8) {
-        throw OptError("Bad texture name \"" + text + "\": a name holds at most 8 bytes.");
+        throw UsageError("Bad texture name \"" + text + "\": a name holds at most 8 bytes.");
     }
     name.resize(8, '\0');
     return name;

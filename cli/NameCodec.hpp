@@ -8,7 +8,7 @@ namespace lathwork::cli {
 // bytes outside printable ASCII, and the backslash, written as \xHH (lower-case hex).
 std::string EncodeName(const std::string& stored);
 
-// The reverse: decodes \xHH escapes and pads with zero bytes to 8. Throws OptError for a
+// The reverse: decodes \xHH escapes and pads with zero bytes to 8. Throws UsageError for a
 // malformed escape or a name longer than 8 bytes.
 std::string DecodeName(const std::string& text);
 

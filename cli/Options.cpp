@@ -1,6 +1,6 @@
 #include "cli/Options.hpp"
 
-#include "opt/OptError.hpp"
+#include "cli/UsageError.hpp"
 
 #include <charconv>
 
@@ -26,11 +26,11 @@ Options ParseOptions(std::span<const std::string> words, const std::set<std::str
             options.flags.insert(word);
         } else if (withValue.count(word) != 0) {
             if (i + 1 >= words.size()) {
-                throw OptError("The option " + word + " needs a value.");
+                throw UsageError("The option " + word + " needs a value.");
             }
             options.values[word].push_back(words[++i]);
         } else {
-            throw OptError("Unknown option " + word + ".");
+            throw UsageError("Unknown option " + word + ".");
         }
     }
     return options;
@@ -41,7 +41,7 @@ int ParseInt(const std::string& text, int lo, int hi, const std::string& what)
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < lo || value > hi) {
-        throw OptError("Bad " + what + " \"" + text + "\": give a whole number from " +
+        throw UsageError("Bad " + what + " \"" + text + "\": give a whole number from " +
                        std::to_string(lo) + " to " + std::to_string(hi) + ".");
     }
     return value;

@@ -19,11 +19,11 @@ struct Options {
     std::string Value(const std::string& option, const std::string& fallback) const;
 };
 
-// Parses words; options not named in withValue or flags are an error (OptError).
+// Parses words; options not named in withValue or flags are an error (UsageError).
 Options ParseOptions(std::span<const std::string> words, const std::set<std::string>& withValue,
                      const std::set<std::string>& flags);
 
-// A whole number from lo to hi, or OptError naming what it is.
+// A whole number from lo to hi, or UsageError naming what it is.
 int ParseInt(const std::string& text, int lo, int hi, const std::string& what);
 
 } // namespace lathwork::cli

@@ -1,8 +1,11 @@
 #include "cli/RewriteCommandSupport.hpp"
 
+#include "cli/FileArguments.hpp"
 #include "cli/NameCodec.hpp"
+#include "cli/UsageError.hpp"
+#include "modify/RewriteFile.hpp"
+#include "opt/FileIo.hpp"
 #include "opt/OptError.hpp"
-#include "opt/Platform.hpp"
 
 #include <algorithm>
 
@@ -21,7 +24,7 @@ Rgb ParseColour(const std::string& text)
         }
     }
     if (parts.size() != 3) {
-        throw OptError("Bad colour \"" + text + "\": give R,G,B, three whole numbers from 0 to 255.");
+        throw UsageError("Bad colour \"" + text + "\": give R,G,B, three whole numbers from 0 to 255.");
     }
     return {ParseInt(parts[0], 0, 255, "red"), ParseInt(parts[1], 0, 255, "green"),
             ParseInt(parts[2], 0, 255, "blue")};
@@ -33,19 +36,19 @@ TextureCommand ParseTextureCommand(Words words, const std::string& command, cons
 {
     std::set<std::string> withValue = extraOptions;
     withValue.insert({"--colour", "--tolerance"});
+    std::set<std::string> flags = kRewriteFlags;
+    flags.insert("--all");
     TextureCommand parsed;
-    parsed.options = ParseOptions(words, withValue, {"--all"});
-    const auto& p = parsed.options.positional;
+    parsed.options = ParseOptions(words, withValue, flags);
     parsed.all = parsed.options.Has("--all");
-    if (p.empty()) {
-        throw OptError(command + " needs a FILE.");
+    std::vector<std::string> names;
+    parsed.fileWords = SplitFileWords(parsed.options.positional, command, names);
+    if (parsed.all == !names.empty()) {
+        throw UsageError(command + " takes either --all or one or more texture names." +
+                         (parsed.all ? " Several FILEs end with --." : ""));
     }
-    if (parsed.all == (p.size() > 1)) {
-        throw OptError(command + " takes either --all or one or more texture names.");
-    }
-    parsed.file = platform::PathFromUtf8(p[0]);
-    for (std::size_t i = 1; i < p.size(); ++i) {
-        parsed.names.push_back(DecodeName(p[i]));
+    for (const std::string& name : names) {
+        parsed.names.push_back(DecodeName(name));
     }
     const auto colours = parsed.options.values.find("--colour");
     if (colours != parsed.options.values.end()) {
@@ -88,6 +91,35 @@ void RejectNotFound(const RewriteReport& report)
     if (!report.notFound.empty()) {
         throw OptError("No texture named \"" + EncodeName(report.notFound.front()) + "\" in the file.");
     }
+}
+
+int RewriteEach(const std::vector<std::string>& fileWords, const Options& options, Console& console,
+                const std::function<RewriteReport(OptImage&)>& change)
+{
+    const bool dryRun = options.Has("--dry-run");
+    FileRun run(ExpandFileWords(fileWords), console, options.Has("--quiet"));
+    return run.ForEach([&](const std::filesystem::path& file) {
+        RewriteReport report;
+        if (dryRun) {
+            CheckReplaceable(file);
+            OptImage image = OptImage::Load(file);
+            report = change(image);
+        } else {
+            RewriteFile(file, [&](OptImage& image) { report = change(image); });
+        }
+        if (dryRun || options.Has("--verbose")) {
+            run.Print(CountsLine(file, report));
+        }
+    });
+}
+
+std::string CountsLine(const std::filesystem::path& file, const RewriteReport& report)
+{
+    return platform::PathToUtf8(file) + ": textures rewritten " + std::to_string(report.texturesRewritten) +
+           ", palettes copied " + std::to_string(report.palettesCopied) + ", alpha nodes added " +
+           std::to_string(report.alphaNodesAdded) + ", sets animated " + std::to_string(report.setsAnimated) +
+           ", distance tables written " + std::to_string(report.distanceTablesWritten) + ", bytes added " +
+           std::to_string(report.bytesAdded) + "\n";
 }
 
 } // namespace lathwork::cli

@@ -5,23 +5,26 @@ _lathwork_cli()
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
     if ((COMP_CWORD == 1)); then
-        COMPREPLY=($(compgen -W "list extract illuminate transparency animate cloak --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "info list extract illuminate transparency animate cloak --help --version" -- "$cur"))
         return
     fi
 
     local options=""
+    local rewrite="--dry-run --verbose --quiet"
     case ${COMP_WORDS[1]} in
+    info) options="--json --quiet" ;;
     list)
         if ((COMP_CWORD == 2)); then
             COMPREPLY=($(compgen -W "illumination transparency sets set-textures" -- "$cur"))
             return
         fi
+        options="--json --quiet"
         ;;
-    illuminate) options="--colour --tolerance --all" ;;
-    transparency) options="--opacity --colour --tolerance --all" ;;
-    animate) options="--all" ;;
-    cloak) options="--high --low" ;;
-    extract) ;;
+    illuminate) options="--colour --tolerance --all $rewrite" ;;
+    transparency) options="--opacity --colour --tolerance --all $rewrite" ;;
+    animate) options="--all $rewrite" ;;
+    cloak) options="--high --low --json $rewrite" ;;
+    extract) options="--quiet" ;;
     *) return ;;
     esac
 
@@ -39,7 +42,7 @@ _lathwork_cli()
         return
     fi
 
-    # Folders, and files named *.opt in any case.
+    # Folders (each stands for its models), and files named *.opt in any case.
     local IFS=$'\n'
     COMPREPLY=($(compgen -d -- "$cur") $(compgen -f -X '!*.[oO][pP][tT]' -- "$cur"))
     compopt -o filenames 2>/dev/null
