@@ -67,21 +67,27 @@ std::optional<platform::Entry> Identity(const fs::path& path)
 
 } // namespace
 
+bool LooksLikeModel(const std::string& word)
+{
+    return NamedOpt(word) || IsFolder(platform::PathFromUtf8(word));
+}
+
 FileList ExpandFileWords(const std::vector<std::string>& words)
 {
     FileList list;
     list.several = words.size() != 1;
     std::vector<fs::path> named;
-    for (const std::string& word : words) {
-        const fs::path path = platform::PathFromUtf8(word);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const fs::path path = platform::PathFromUtf8(words[i]);
         if (IsFolder(path)) {
             list.several = true;
             const auto inside = OptsInFolder(path);
             named.insert(named.end(), inside.begin(), inside.end());
-        } else if (words.size() > 1 && platform::Inspect(path).kind == platform::EntryKind::Missing) {
-            throw OptError("Cannot open " + platform::DisplayPath(path) + ": there is no such file or folder.");
+        } else if (i > 0 && !LooksLikeModel(words[i])) {
+            // A stray word is a mistake in the command, not a file that failed.
+            throw UsageError("\"" + words[i] + "\" is neither an *.opt file nor a folder.");
         } else {
-            named.push_back(path);
+            named.push_back(path); // a missing one fails on its own, the others go on
         }
     }
     std::vector<platform::Entry> seen;
@@ -105,7 +111,14 @@ std::vector<std::string> SplitFileWords(const std::vector<std::string>& position
     if (dashes != positional.end() && std::find(dashes + 1, positional.end(), "--") != positional.end()) {
         throw UsageError(command + " takes -- once, after the FILEs.");
     }
-    const auto filesEnd = dashes != positional.end() ? dashes : positional.begin() + (positional.empty() ? 0 : 1);
+    // Without "--" the FILEs are the first word and the models and folders right after it.
+    auto filesEnd = dashes;
+    if (dashes == positional.end()) {
+        filesEnd = positional.begin() + (positional.empty() ? 0 : 1);
+        while (filesEnd != positional.end() && LooksLikeModel(*filesEnd)) {
+            ++filesEnd;
+        }
+    }
     std::vector<std::string> files(positional.begin(), filesEnd);
     rest.assign(dashes != positional.end() ? dashes + 1 : filesEnd, positional.end());
     if (files.empty()) {

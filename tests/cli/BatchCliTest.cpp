@@ -111,7 +111,7 @@ TEST(SeveralFiles, AFolderStandsForItsOptFilesInNameOrderEachOnce)
     EXPECT_EQ(Cli({"list", "sets", Word(folder / "A.OPT")}).out, block);
 }
 
-TEST(SeveralFiles, UsageErrorsAndMissingFilesTouchNothing)
+TEST(SeveralFiles, UsageErrorsTouchNothing)
 {
     TempFolder folder;
     const std::string a = Word(folder / "A.OPT");
@@ -120,12 +120,11 @@ TEST(SeveralFiles, UsageErrorsAndMissingFilesTouchNothing)
     WriteFile(folder / "B.OPT", Model("TEX00002"));
     fs::create_directory(folder / "none");
     const std::vector<std::pair<int, std::vector<std::string>>> cases = {
-        {2, {"illuminate", a, b, "--all"}},          {2, {"illuminate", a, b, "--"}},
+        {2, {"illuminate", a, "TEX1", "--all"}},     {2, {"illuminate", a, b, "--"}},
         {2, {"animate", a, b, "--", "0"}},           {2, {"illuminate", a, "--", b, "--", "TEX1"}},
         {2, {"cloak", a, b, "--high", "2", "--json"}}, {2, {"cloak", a, "--dry-run"}},
         {2, {"info"}},                               {2, {"list", "sets", a, "--dry-run"}},
-        {1, {"illuminate", a, Word(folder / "MISSING.OPT"), "--", "--all"}},
-        {1, {"info", a, Word(folder / "none")}},
+        {2, {"extract", a, "stray"}},                {1, {"info", a, Word(folder / "none")}},
     };
     for (const auto& [status, words] : cases) {
         SCOPED_TRACE(words[0] + " " + words.back());
@@ -137,6 +136,24 @@ TEST(SeveralFiles, UsageErrorsAndMissingFilesTouchNothing)
     EXPECT_EQ(ReadFile(folder / "A.OPT"), Model("TEX00002"));
     EXPECT_EQ(ReadFile(folder / "B.OPT"), Model("TEX00002"));
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"A.OPT", "B.OPT", "none"}));
+}
+
+TEST(SeveralFiles, ModelsFollowTheFirstFileWithoutDashesAndAMissingOneFailsAlone)
+{
+    TempFolder folder;
+    const std::string a = Word(folder / "A.OPT");
+    const std::string b = Word(folder / "b.opt");
+    const std::string missing = Word(folder / "MISSING.OPT");
+    WriteFile(folder / "A.OPT", Model("TEX00002"));
+    WriteFile(folder / "b.opt", Model("TEX00002"));
+    const CommandResult result = Cli({"illuminate", a, missing, b, "TEX00002"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(Lines(result.err), 1u);
+    EXPECT_NE(result.err.find("MISSING.OPT"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(folder / "A.OPT"), ReadFile(folder / "b.opt"));
+    EXPECT_NE(ReadFile(folder / "A.OPT"), Model("TEX00002"));
+    EXPECT_EQ(Cli({"animate", a, b, "1"}).status, 0);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"A.OPT", "b.opt"}));
 }
 
 TEST(SeveralFiles, JsonOfListAndCloakNamesEachFileAndItsError)
