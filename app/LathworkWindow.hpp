@@ -34,6 +34,7 @@ class ListBox;
 class PreviewPane;
 class TextureView;
 struct ColourMode;
+struct ViewRequest;
 } // namespace lathwork::app
 namespace lathwork {
 struct FileChange;
@@ -44,9 +45,9 @@ class ChangeHistory;
 
 // The one window of the tool: the OPT chooser, the four mode frames with their SCAN/BEGIN
 // buttons, the preview pane with its light level, result view and zoom, the status line, and
-// Undo and Redo of every BEGIN. Every handler runs to completion; errors of
-// the core end in one message box naming the file and the problem. The rules of a list run
-// once for each user action that changed it, whether mouse, keyboard or a select-all button.
+// Undo and Redo of every BEGIN. Every handler runs to completion; errors of the core end in one
+// message box naming the file and the problem. The rules of a list run once for each user
+// action that changed it, whether mouse, keyboard or a select-all button.
 class LathworkWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -128,6 +129,8 @@ private:
     // Draws the texture the preview holds as the light, result and zoom controls ask, when the
     // pane shows it.
     void ShowTexture();
+    // What the light, result and zoom controls and the mode in front ask the pane to show.
+    lathwork::app::ViewRequest ViewNow();
     // Reads the texture the pane shows again, after the file changed under it.
     void RefreshShownTexture();
 

@@ -11,11 +11,10 @@ class QWheelEvent;
 
 namespace lathwork::app {
 
-// A picture box: holds one picture with single-pixel reads in picture coordinates, and reports
-// pointer movement and clicks in the same coordinates. At 1x the picture is drawn unscaled
-// from the top-left pixel; at 2x and 4x it is enlarged, with scroll bars over the pane's edges
-// when it is larger than the pane; Fit scales it into the pane. Used for bmpdisplay (the
-// preview and cloaking pane) and the hidden bmpholder.
+// A picture box: holds one picture, and reports pointer movement and clicks in the picture's
+// coordinates. At 1x the picture is drawn unscaled from the top-left pixel; at 2x and 4x it is
+// enlarged, with scroll bars over the pane's edges when it is larger than the pane; Fit scales
+// it into the pane. Used for bmpdisplay (the preview and cloaking pane) and the hidden bmpholder.
 class PreviewPane : public QLabel {
     Q_OBJECT
 public:
@@ -28,9 +27,6 @@ public:
     void ScrollHome();
     void ClearPicture() { SetPicture(QImage()); }
     const QImage& Picture() const { return picture_; }
-
-    bool HasPixel(int x, int y) const { return picture_.valid(x, y); }
-    QRgb Pixel(int x, int y) const { return picture_.pixel(x, y); }
 
     // The picture pixel under a point of the pane; (-1, -1) where the picture is not shown.
     // At 1x every point maps to itself, as the pane always did.

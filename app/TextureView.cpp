@@ -82,7 +82,7 @@ QImage TextureView::Render(const ViewRequest& request) const
         const auto* marks = reinterpret_cast<const QRgb*>(marked_.constScanLine(y));
         const uchar* alpha = layered ? opacity.constScanLine(y) : nullptr;
         for (int x = 0; x < out.width(); ++x) {
-            if (marks[x] == mark) {
+            if (!request.result && marks[x] == mark) {
                 line[x] = mark;
             } else if (alpha != nullptr) {
                 const int a = alpha[x];

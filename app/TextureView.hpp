@@ -40,12 +40,16 @@ public:
     const QImage& Marked() const { return marked_; }
     void SetMarked(const QImage& marked) { marked_ = marked; }
 
-    // The picture for request. At row 7 without the result it is Marked() itself. Otherwise
-    // the texture at the chosen row (illuminated as the pending BEGIN would leave it, when the
-    // result is asked for), laid over a grey checkerboard by its opacity when the result is
-    // asked for and the texture carries opacity or the pending BEGIN would give it some; the
-    // marks of Marked() on top.
+    // The picture for request. At row 7 without the result it is Marked() itself; at another
+    // row, the texture at that row with the marks of Marked() on top. The result is the
+    // texture at the row as the pending BEGIN would leave it, laid over a grey checkerboard by
+    // its opacity where it carries some or the BEGIN would give it some, without marks: the
+    // result itself shows what the picks select.
     QImage Render(const ViewRequest& request) const;
+
+    // The picture whose colours the pointer picks: the texture at row 7, with the marks unless
+    // the result is shown.
+    const QImage& PickedFrom(bool result) const { return result ? plain_ : marked_; }
 
 private:
     // The opacity the result shows, one byte per pixel byte, or nullopt when it is opaque.

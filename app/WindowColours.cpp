@@ -10,6 +10,7 @@
 #include "colour/PickedColour.hpp"
 #include "colour/Similarity.hpp"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -80,10 +81,10 @@ void LathworkWindow::SetSwatch(ColourMode& mode, QColor colour)
 void LathworkWindow::PointerMoved(QPoint position)
 {
     ColourMode* mode = PickingMode();
-    // The colour is read from the texture at row 7 with its marks, whatever light level or
-    // result the pane shows: the rewrites compare row-7 colours. Outside the picture there is
-    // no colour: the swatch keeps the last one.
-    const QImage& shown = textureShown_ ? texture_->Marked() : bmpdisplay_->Picture();
+    // The colour is read from the texture at row 7 (marked, unless the result is shown),
+    // whatever light level the pane shows: the rewrites compare row-7 colours. Outside the
+    // picture there is no colour: the swatch keeps the last one.
+    const QImage& shown = textureShown_ ? texture_->PickedFrom(previewresult_->isChecked()) : bmpdisplay_->Picture();
     if (mode == nullptr || !shown.valid(position)) {
         return;
     }

@@ -91,6 +91,11 @@ void LathworkWindow::ShowTexture()
     if (!textureShown_ || !texture_) {
         return;
     }
+    bmpdisplay_->SetPicture(texture_->Render(ViewNow()), ZoomAt(previewzoom_->currentIndex()));
+}
+
+ViewRequest LathworkWindow::ViewNow()
+{
     ViewRequest request;
     request.row = lightingrowbar_->value();
     request.result = previewresult_->isChecked();
@@ -99,7 +104,7 @@ void LathworkWindow::ShowTexture()
         request.choice = lathwork::app::ColourChoiceOf(*mode);
         request.opacity = transopacitybar_->value();
     }
-    bmpdisplay_->SetPicture(texture_->Render(request), ZoomAt(previewzoom_->currentIndex()));
+    return request;
 }
 
 void LathworkWindow::RefreshShownTexture()
