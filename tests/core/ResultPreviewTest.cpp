@@ -99,15 +99,5 @@ TEST(ResultPreview, PendingResultsAreWhatTheRewritesWrite)
     EXPECT_GT(transparent, 20);
 }
 
-TEST(ResultPreview, OpacitiesAreLaidOutAsThePixelsTheyBelongTo)
-{
-    const TextureImage texture{3, 2, Bytes(512), {1, 2, 3, 4, 5, 6}};
-    const TextureImage layout = OpacityLayout(texture, Bytes{10, 20, 30, 40});
-    EXPECT_EQ(layout.pixels, (Bytes{10, 20, 30, 40, 255, 255}));
-    EXPECT_EQ(OpacityLayout(texture, Bytes(9, 7)).pixels, Bytes(6, 7));
-    // The same size, so the same bitmap rows and padding as the texture.
-    EXPECT_EQ(WriteTextureBitmap(layout).size(), WriteTextureBitmap(texture).size());
-}
-
 } // namespace
 } // namespace lathwork
