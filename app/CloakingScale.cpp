@@ -165,13 +165,13 @@ void CloakingScale::ValidateBoxes() const
     }
 }
 
-void CloakingScale::Write(const QString& optPath)
+void CloakingScale::Write(const QString& optPath, lathwork::FileChange* kept)
 {
     ValidateBoxes();
     const float high = lathwork::RequireDistanceValue(Text(highBox_), kHighName);
     const std::optional<float> low = lathwork::DistanceValue(Text(lowBox_));
     lathwork::RewriteFile(ToPath(optPath),
-                          [&](lathwork::OptImage& image) { lathwork::WriteCloakingDistances(image, high, low); });
+                          [&](lathwork::OptImage& image) { lathwork::WriteCloakingDistances(image, high, low); }, kept);
 }
 
 void CloakingScale::PlaceShipIcon(QLineEdit* box)

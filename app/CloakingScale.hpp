@@ -12,6 +12,9 @@ class QLineEdit;
 class QScrollBar;
 class QWidget;
 struct FormState;
+namespace lathwork {
+struct FileChange;
+}
 
 // The cloaking distance scale inside the preview pane: the two draggable ship pictures
 // (highshippic, lowshippic), the zoom bar (zoomadjuster) and its label (zoomdistance), and
@@ -48,8 +51,9 @@ public:
     void ValidateBoxes() const;
 
     // BEGIN: writes the boxes into every distance table of the OPT at path (atomically).
-    // Checks the boxes first, as ValidateBoxes does.
-    void Write(const QString& optPath);
+    // Checks the boxes first, as ValidateBoxes does. kept, when given, receives the file's bytes
+    // before and after.
+    void Write(const QString& optPath, lathwork::FileChange* kept = nullptr);
 
     // The change rule of a distance box.
     void PlaceShipIcon(QLineEdit* box);

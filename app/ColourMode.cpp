@@ -3,6 +3,9 @@
 
 #include "colour/PickedColour.hpp"
 
+#include <QRadioButton>
+#include <QScrollBar>
+
 namespace lathwork::app {
 
 std::optional<lathwork::Rgb> PickedColour(const ColourMode& mode, int row)
@@ -25,6 +28,15 @@ std::vector<lathwork::Rgb> PickedColours(const ColourMode& mode)
         }
     }
     return picked;
+}
+
+lathwork::ColourChoice ColourChoiceOf(const ColourMode& mode)
+{
+    lathwork::ColourChoice choice;
+    choice.customSelect = mode.custom->isChecked();
+    choice.picked = PickedColours(mode);
+    choice.tolerance = mode.tolerance->value();
+    return choice;
 }
 
 } // namespace lathwork::app

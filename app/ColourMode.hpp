@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 
+#include "colour/ColourChoice.hpp"
 #include "colour/Similarity.hpp"
 
 #include <optional>
@@ -43,5 +44,7 @@ struct ColourMode {
 std::optional<lathwork::Rgb> PickedColour(const ColourMode& mode, int row);
 // Every picked colour in list order.
 std::vector<lathwork::Rgb> PickedColours(const ColourMode& mode);
+// The mode's colour choice as BEGIN reads it: the option, the picked colours, the tolerance.
+lathwork::ColourChoice ColourChoiceOf(const ColourMode& mode);
 
 } // namespace lathwork::app

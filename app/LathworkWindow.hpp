@@ -12,6 +12,8 @@
 
 class CloakingScale;
 class QAction;
+class QCheckBox;
+class QComboBox;
 class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
@@ -21,6 +23,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
+class QSlider;
 class QToolBar;
 
 namespace lathwork::app {
@@ -29,13 +32,22 @@ class FileList;
 class FolderList;
 class ListBox;
 class PreviewPane;
+class TextureView;
 struct ColourMode;
+struct ViewRequest;
 } // namespace lathwork::app
+namespace lathwork {
+struct FileChange;
+namespace rules {
+class ChangeHistory;
+}
+} // namespace lathwork
 
 // The one window of the tool: the OPT chooser, the four mode frames with their SCAN/BEGIN
-// buttons, the preview pane and the status line. Every handler runs to completion; errors of
-// the core end in one message box naming the file and the problem. The rules of a list run
-// once for each user action that changed it, whether mouse, keyboard or a select-all button.
+// buttons, the preview pane with its light level, result view and zoom, the status line, and
+// Undo and Redo of every BEGIN. Every handler runs to completion; errors of the core end in one
+// message box naming the file and the problem. The rules of a list run once for each user
+// action that changed it, whether mouse, keyboard or a select-all button.
 class LathworkWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -48,6 +60,9 @@ public:
     // Opens the model at path as choosing its folder and clicking it in the file list would. A
     // file that cannot be opened gets one message box and leaves the window as it was.
     bool OpenModel(const QString& path);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Building the controls.
@@ -62,6 +77,9 @@ private:
     void BuildMenus();
     void BuildClientArea();
     QLayout* BuildChooser(QWidget* client);
+    QLayout* BuildViewControls(QWidget* client);
+    QLayout* BuildLightControls(QWidget* client);
+    void FitPaneToClient();
     QGroupBox* BuildTextureFrame(QWidget* client, lathwork::app::ColourMode& mode, const TextureFrameNames& names);
     void LinkTintLists(lathwork::app::ColourMode& mode);
     QLayout* BuildOpacityControls(QGroupBox* frame);
@@ -106,12 +124,23 @@ private:
     void TextureListChanged(lathwork::app::ColourMode& mode);
     void PreviewTexture(lathwork::app::ListBox* list);
     void ExtractTextures();
+    // Shows a picture that is not the texture (the backdrop, an empty pane).
+    void ShowOnPane(const QImage& picture);
+    // Draws the texture the preview holds as the light, result and zoom controls ask, when the
+    // pane shows it.
+    void ShowTexture();
+    // What the light, result and zoom controls and the mode in front ask the pane to show.
+    lathwork::app::ViewRequest ViewNow();
+    // Reads the texture the pane shows again, after the file changed under it.
+    void RefreshShownTexture();
 
     // Colour picking.
     lathwork::app::ColourMode* PickingMode();
     void PointerMoved(QPoint position);
     void PreviewClicked();
     void RemarkPickedColours(lathwork::app::ColourMode& mode);
+    // The row-7 picture with marks: drawn as the view asks when it is the texture's.
+    void ShowMarked(const QImage& marked);
     void UpdateBeginAfterPick(lathwork::app::ColourMode& mode);
     void ColourRowChanged(lathwork::app::ColourMode& mode, lathwork::app::ListBox* changed);
     void RemoveColour(lathwork::app::ColourMode& mode);
@@ -126,6 +155,18 @@ private:
     void RewriteAnimation();
     void RewriteCloaking();
     bool ConfirmRewrite(const std::function<void()>& check);
+
+    // Undo and Redo (WindowHistory.cpp).
+    void BuildEditMenu();
+    // The chosen file as the history knows it; empty without one.
+    std::string HistoryKey() const;
+    // BEGIN wrote the chosen file: the change joins its history, and the pane shows the
+    // texture as the file now holds it.
+    void FileRewritten(lathwork::FileChange change);
+    void StepHistory(bool undo);
+    // The list of the mode in front read again where its button reads BEGIN; false when none was.
+    bool RescanAfterHistory();
+    void UpdateEditMenu();
 
     // Runs work under the hourglass; an error shows one message box naming the file. Returns
     // whether the work finished.
@@ -174,6 +215,20 @@ private:
 
     lathwork::app::PreviewPane* bmpdisplay_ = nullptr;
     lathwork::app::PreviewPane* bmpholder_ = nullptr;
+    QWidget* client_ = nullptr;
+    QWidget* paneBorder_ = nullptr;
+    QSlider* lightingrowbar_ = nullptr;
+    QLabel* lightingrowtext_ = nullptr;
+    QCheckBox* previewresult_ = nullptr;
+    QComboBox* previewzoom_ = nullptr;
+    // The texture bmpholder holds, and whether bmpdisplay shows it (rather than a backdrop or
+    // nothing).
+    std::unique_ptr<lathwork::app::TextureView> texture_;
+    bool textureShown_ = false;
+
+    QAction* undomenu_ = nullptr;
+    QAction* redomenu_ = nullptr;
+    std::unique_ptr<lathwork::rules::ChangeHistory> history_;
     QLabel* texdisplayed_ = nullptr;
     QPlainTextEdit* textactions_ = nullptr;
 };

@@ -11,9 +11,13 @@
 #include "app/NumberBox.hpp"
 #include "app/PreviewPane.hpp"
 #include "app/StatusLine.hpp"
+#include "app/TextureView.hpp"
+#include "app/rules/ChangeHistory.hpp"
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileSystemWatcher>
 #include <QGridLayout>
@@ -23,7 +27,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QScrollBar>
+#include <QSlider>
 #include <QToolBar>
 
 using lathwork::app::ColourMode;
@@ -36,6 +42,8 @@ namespace {
 constexpr auto kEntryFont = 9.75;
 constexpr auto kUiFont = 8.25;
 constexpr int kPane = 256;
+// The client area at start, and the least it may shrink to: the pane grows with the rest.
+constexpr QSize kClient(727, 488);
 
 QFont Font(double points, bool bold)
 {
@@ -150,6 +158,7 @@ LathworkWindow::LathworkWindow(QWidget* parent)
     BuildClientArea();
     Connect();
     BuildFileMenu();
+    BuildEditMenu();
     // Window load: Extract Textures waits for a file.
     extracttexmenu_->setEnabled(false);
 }
@@ -173,7 +182,7 @@ void LathworkWindow::BuildMenus()
     animationmenu_ = item(modify, "animationmenu", QStringLiteral("&Animation"), true, Qt::CTRL | Qt::Key_2);
     cloakingmenu_ = item(modify, "cloakingmenu", QStringLiteral("&Cloaking"), true, Qt::CTRL | Qt::Key_3);
     illuminationmenu_ = item(modify, "illuminationmenu", QStringLiteral("&Illumination"), true, Qt::CTRL | Qt::Key_4);
-    QMenu* extras = menuBar()->addMenu(QStringLiteral("&Extras"));
+    QMenu* extras = menuBar()->addMenu(QStringLiteral("E&xtras"));
     extras->setObjectName(QStringLiteral("extrasmenu"));
     extracttexmenu_ = item(extras, "extracttexmenu", QStringLiteral("&Extract Textures"), false, Qt::CTRL | Qt::Key_E);
 }
@@ -181,9 +190,12 @@ void LathworkWindow::BuildMenus()
 void LathworkWindow::BuildClientArea()
 {
     auto* client = new QWidget(this);
+    client_ = client;
     client->setObjectName(QStringLiteral("clientarea"));
-    client->setFixedSize(727, 488);
+    client->setMinimumSize(kClient);
+    client->installEventFilter(this);
     setCentralWidget(client);
+    resize(kClient.width(), kClient.height() + menuBar()->sizeHint().height());
     auto* grid = new QGridLayout(client);
     grid->setContentsMargins(8, 4, 8, 6);
     grid->setHorizontalSpacing(6);
@@ -231,11 +243,14 @@ void LathworkWindow::BuildClientArea()
     texdisplayed_->setText(QStringLiteral("v1.8"));
     auto* above = new QVBoxLayout;
     above->addWidget(guide, 1);
+    above->addLayout(BuildViewControls(client));
     above->addWidget(texdisplayed_);
     grid->addLayout(above, 0, 2);
 
-    // The pane's border sits just outside its 256 x 256 pixels.
+    // The pane's border sits just outside its pixels: 256 x 256 at start, more as the window
+    // grows (FitPaneToClient).
     auto* paneBorder = Make<QFrame>(client, "bmpborder");
+    paneBorder_ = paneBorder;
     paneBorder->setFrameShape(QFrame::Box);
     paneBorder->setStyleSheet(QStringLiteral("color: #7a8090;"));
     paneBorder->setFixedSize(kPane + 2, kPane + 2);
@@ -248,7 +263,11 @@ void LathworkWindow::BuildClientArea()
     bmpdisplay_->SetPicture(lathwork::app::StartupPicture());
     bmpholder_ = Make<PreviewPane>(client, "bmpholder");
     bmpholder_->hide();
-    grid->addWidget(paneBorder, 1, 2, Qt::AlignTop);
+    auto* paneColumn = new QVBoxLayout;
+    paneColumn->addWidget(paneBorder);
+    paneColumn->addLayout(BuildLightControls(client));
+    paneColumn->addStretch(1);
+    grid->addLayout(paneColumn, 1, 2);
 
     textactions_ = Make<lathwork::app::StatusLine>(client, "textactions");
     textactions_->setReadOnly(true);
@@ -261,6 +280,62 @@ void LathworkWindow::BuildClientArea()
 
     cloak_ = new CloakingScale(bmpdisplay_, cloakhighvisdistance_, cloaklowvisdistance_, state_,
                                [this] { return cloakbutbegin_->text(); }, this);
+}
+
+QLayout* LathworkWindow::BuildViewControls(QWidget* client)
+{
+    previewresult_ = Make<QCheckBox>(client, "previewresult");
+    previewresult_->setText(QStringLiteral("Show result"));
+    previewresult_->setToolTip(QStringLiteral("Show what BEGIN would write, and the opacity a texture already carries"));
+    auto* label = MakeLabel(client, "previewzoomlabel", QStringLiteral("Zoom"));
+    previewzoom_ = Make<QComboBox>(client, "previewzoom");
+    previewzoom_->addItems({QStringLiteral("1×"), QStringLiteral("2×"), QStringLiteral("4×"), QStringLiteral("Fit")});
+    label->setBuddy(previewzoom_);
+    auto* row = new QHBoxLayout;
+    row->addWidget(previewresult_);
+    row->addStretch(1);
+    row->addWidget(label);
+    row->addWidget(previewzoom_);
+    return row;
+}
+
+QLayout* LathworkWindow::BuildLightControls(QWidget* client)
+{
+    // The palette's 16 lighting rows; row 7 is the one the texture's own colours are in.
+    auto* label = MakeLabel(client, "lightingrowlabel", QStringLiteral("Light"));
+    lightingrowbar_ = Make<QSlider>(client, "lightingrowbar");
+    lightingrowbar_->setOrientation(Qt::Horizontal);
+    lightingrowbar_->setRange(0, 15);
+    lightingrowbar_->setValue(7);
+    lightingrowbar_->setSingleStep(1);
+    lightingrowbar_->setPageStep(1);
+    lightingrowbar_->setToolTip(QStringLiteral("The light level the preview shows (7: the texture's own colours)"));
+    label->setBuddy(lightingrowbar_);
+    lightingrowtext_ = Make<QLabel>(client, "lightingrowtext");
+    lightingrowtext_->setNum(7);
+    lightingrowtext_->setMinimumWidth(lightingrowtext_->fontMetrics().horizontalAdvance(QStringLiteral("00")));
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(lightingrowbar_, 1);
+    row->addWidget(lightingrowtext_);
+    return row;
+}
+
+bool LathworkWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == client_ && event->type() == QEvent::Resize) {
+        FitPaneToClient();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void LathworkWindow::FitPaneToClient()
+{
+    // Whatever the client area gains over its start size goes to the pane.
+    const QSize gained = (client_->size() - kClient).expandedTo(QSize(0, 0));
+    const QSize pane = QSize(kPane, kPane) + gained;
+    paneBorder_->setFixedSize(pane + QSize(2, 2));
+    bmpdisplay_->setGeometry(1, 1, pane.width(), pane.height());
 }
 
 QLayout* LathworkWindow::BuildChooser(QWidget* client)
@@ -482,6 +557,14 @@ void LathworkWindow::Connect()
 
     connect(bmpdisplay_, &PreviewPane::pointerMoved, this, &LathworkWindow::PointerMoved);
     connect(bmpdisplay_, &PreviewPane::clicked, this, &LathworkWindow::PreviewClicked);
+    // The view follows every control that changes what it shows.
+    connect(lightingrowbar_, &QSlider::valueChanged, this, [this](int row) {
+        lightingrowtext_->setNum(row);
+        ShowTexture();
+    });
+    connect(previewresult_, &QCheckBox::toggled, this, &LathworkWindow::ShowTexture);
+    connect(previewzoom_, &QComboBox::currentIndexChanged, this, &LathworkWindow::ShowTexture);
+    connect(transopacitybar_, &QScrollBar::valueChanged, this, &LathworkWindow::ShowTexture);
 }
 
 void LathworkWindow::ConnectColourMode(ColourMode& m)
@@ -496,4 +579,5 @@ void LathworkWindow::ConnectColourMode(ColourMode& m)
     connect(m.remove, &QPushButton::clicked, this, [this, &m] { RemoveColour(m); });
     connect(m.custom, &QRadioButton::clicked, this, [this, &m] { CustomSelectClicked(m); });
     connect(m.entire, &QRadioButton::clicked, this, [this, &m] { EntireTextureClicked(m); });
+    connect(m.custom, &QRadioButton::toggled, this, &LathworkWindow::ShowTexture);
 }

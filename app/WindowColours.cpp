@@ -5,10 +5,12 @@
 #include "app/ListBox.hpp"
 #include "app/PreviewPane.hpp"
 #include "app/TextureItems.hpp"
+#include "app/TextureView.hpp"
 
 #include "colour/PickedColour.hpp"
 #include "colour/Similarity.hpp"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -79,11 +81,14 @@ void LathworkWindow::SetSwatch(ColourMode& mode, QColor colour)
 void LathworkWindow::PointerMoved(QPoint position)
 {
     ColourMode* mode = PickingMode();
-    // Outside the picture there is no colour: the swatch keeps the last one.
-    if (mode == nullptr || !bmpdisplay_->HasPixel(position.x(), position.y())) {
+    // The colour is read from the texture at row 7 (marked, unless the result is shown),
+    // whatever light level the pane shows: the rewrites compare row-7 colours. Outside the
+    // picture there is no colour: the swatch keeps the last one.
+    const QImage& shown = textureShown_ ? texture_->PickedFrom(previewresult_->isChecked()) : bmpdisplay_->Picture();
+    if (mode == nullptr || !shown.valid(position)) {
         return;
     }
-    SetSwatch(*mode, QColor(bmpdisplay_->Pixel(position.x(), position.y())));
+    SetSwatch(*mode, QColor(shown.pixel(position)));
 }
 
 void LathworkWindow::PreviewClicked()
@@ -100,10 +105,10 @@ void LathworkWindow::PreviewClicked()
         list->Quietly([&] { list->addItem(QString::fromStdString(lathwork::ChannelText(channel))); });
     }
     // Only the new colour is marked; earlier marks stay.
-    lathwork::RgbBuffer display = ToBuffer(bmpdisplay_->Picture());
+    lathwork::RgbBuffer display = ToBuffer(textureShown_ ? texture_->Marked() : bmpdisplay_->Picture());
     lathwork::MarkSimilarPixels(display, state_.TexWidth, state_.TexHeight,
                                 {colour.red(), colour.green(), colour.blue()}, mode->tolerance->value());
-    bmpdisplay_->SetPicture(ToImage(display));
+    ShowMarked(ToImage(display));
     UpdateBeginAfterPick(*mode);
 }
 
@@ -114,7 +119,19 @@ void LathworkWindow::RemarkPickedColours(ColourMode& mode)
     lathwork::RgbBuffer display;
     lathwork::RemarkPickedColours(display, holder, state_.TexWidth, state_.TexHeight, lathwork::app::PickedColours(mode),
                                   mode.tolerance->value());
-    bmpdisplay_->SetPicture(ToImage(display));
+    // bmpholder's picture is the texture's: the pane shows the texture again.
+    textureShown_ = texture_ != nullptr;
+    ShowMarked(ToImage(display));
+}
+
+void LathworkWindow::ShowMarked(const QImage& marked)
+{
+    if (!textureShown_) {
+        bmpdisplay_->SetPicture(marked);
+        return;
+    }
+    texture_->SetMarked(marked);
+    ShowTexture();
 }
 
 void LathworkWindow::UpdateBeginAfterPick(ColourMode& mode)

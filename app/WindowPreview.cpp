@@ -1,4 +1,5 @@
-// The texture lists' clicks, the preview and the extraction.
+// The texture lists' clicks, the preview with its light level, result view and zoom, and the
+// extraction.
 #include "app/ColourMode.hpp"
 #include "app/Feedback.hpp"
 #include "app/FileChooser.hpp"
@@ -7,18 +8,37 @@
 #include "app/PreviewPane.hpp"
 #include "app/StatusLine.hpp"
 #include "app/TextureItems.hpp"
+#include "app/TextureView.hpp"
 
 #include "imaging/Extraction.hpp"
 #include "imaging/Preview.hpp"
 #include "opt/OptImage.hpp"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
 
 using lathwork::app::ColourMode;
 using lathwork::app::NativePath;
+using lathwork::app::TextureView;
+using lathwork::app::ViewRequest;
+
+namespace {
+
+// The zoom an entry of previewzoom stands for: 1x, 2x, 4x, Fit.
+lathwork::rules::Zoom ZoomAt(int index)
+{
+    using lathwork::rules::Zoom;
+    const Zoom zooms[] = {Zoom::One, Zoom::Two, Zoom::Four, Zoom::Fit};
+    return index >= 0 && index < 4 ? zooms[index] : Zoom::One;
+}
+
+} // namespace
 
 void LathworkWindow::TextureListChanged(ColourMode& mode)
 {
@@ -44,19 +64,71 @@ void LathworkWindow::PreviewTexture(lathwork::app::ListBox* list)
     const std::string name = lathwork::app::TextureItemName(item);
     Guarded([&] {
         const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        const auto picture = lathwork::PreviewTexture(image, name);
+        auto picture = lathwork::PreviewTexture(image, name);
         if (!picture) {
             return; // no node carries the name: the pane keeps what it shows
         }
-        // The picture is made in memory from the bitmap bytes: no file in the user's folder.
-        const auto& bytes = picture->bitmap;
-        const QImage shown = QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), "BMP");
-        bmpdisplay_->SetPicture(shown);
-        bmpholder_->SetPicture(shown);
-        texdisplayed_->setText(item->text());
         state_.TexWidth = picture->texture.width;
         state_.TexHeight = picture->texture.height;
+        // The picture is made in memory from the bitmap bytes: no file in the user's folder.
+        texture_ = std::make_unique<TextureView>(name, std::move(*picture));
+        bmpholder_->SetPicture(texture_->Plain());
+        texdisplayed_->setText(item->text());
+        textureShown_ = true;
+        bmpdisplay_->ScrollHome();
+        ShowTexture();
     });
+}
+
+void LathworkWindow::ShowOnPane(const QImage& picture)
+{
+    textureShown_ = false;
+    bmpdisplay_->SetPicture(picture);
+}
+
+void LathworkWindow::ShowTexture()
+{
+    if (!textureShown_ || !texture_) {
+        return;
+    }
+    bmpdisplay_->SetPicture(texture_->Render(ViewNow()), ZoomAt(previewzoom_->currentIndex()));
+}
+
+ViewRequest LathworkWindow::ViewNow()
+{
+    ViewRequest request;
+    request.row = lightingrowbar_->value();
+    request.result = previewresult_->isChecked();
+    if (const ColourMode* mode = PickingMode()) {
+        request.pending = mode == illum_.get() ? ViewRequest::Pending::Illumination : ViewRequest::Pending::Transparency;
+        request.choice = lathwork::app::ColourChoiceOf(*mode);
+        request.opacity = transopacitybar_->value();
+    }
+    return request;
+}
+
+void LathworkWindow::RefreshShownTexture()
+{
+    if (!textureShown_ || !texture_ || !HasFile()) {
+        return;
+    }
+    // Rewrites never change palette row 7, so the marks stay where they are.
+    try {
+        const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
+        auto picture = lathwork::PreviewTexture(image, texture_->Name());
+        if (!picture) {
+            return;
+        }
+        auto fresh = std::make_unique<TextureView>(texture_->Name(), std::move(*picture));
+        if (fresh->Plain() != texture_->Plain()) {
+            return;
+        }
+        fresh->SetMarked(texture_->Marked());
+        texture_ = std::move(fresh);
+    } catch (const std::exception&) {
+        return; // the pane keeps what it shows; the next click on the list reports the file
+    }
+    ShowTexture();
 }
 
 void LathworkWindow::ExtractTextures()

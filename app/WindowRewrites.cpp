@@ -13,7 +13,6 @@
 
 #include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 
 using lathwork::app::ColourMode;
@@ -33,15 +32,6 @@ std::vector<lathwork::TextureName> SelectedNames(const QListWidget* list)
         }
     }
     return names;
-}
-
-lathwork::ColourChoice Colours(const ColourMode& mode)
-{
-    lathwork::ColourChoice choice;
-    choice.customSelect = mode.custom->isChecked();
-    choice.picked = lathwork::app::PickedColours(mode);
-    choice.tolerance = mode.tolerance->value();
-    return choice;
 }
 
 } // namespace
@@ -65,12 +55,14 @@ void LathworkWindow::RewriteIllumination()
     if (!ConfirmRewrite([] {})) {
         return;
     }
-    const lathwork::IlluminationRequest request{SelectedNames(illum_->textures), Colours(*illum_)};
+    const lathwork::IlluminationRequest request{SelectedNames(illum_->textures), lathwork::app::ColourChoiceOf(*illum_)};
+    lathwork::FileChange change;
     const bool done = Guarded([&] {
         lathwork::RewriteFile(NativePath(OptPath()),
-                              [&](lathwork::OptImage& image) { lathwork::RunIllumination(image, request); });
+                              [&](lathwork::OptImage& image) { lathwork::RunIllumination(image, request); }, &change);
     });
     if (done) {
+        FileRewritten(std::move(change));
         SetStatus(kComplete);
         lathwork::app::Beep();
     }
@@ -81,13 +73,15 @@ void LathworkWindow::RewriteTransparency()
     if (!ConfirmRewrite([] {})) {
         return;
     }
-    const lathwork::TransparencyRequest request{SelectedNames(trans_->textures), Colours(*trans_),
+    const lathwork::TransparencyRequest request{SelectedNames(trans_->textures), lathwork::app::ColourChoiceOf(*trans_),
                                                 transopacitybar_->value()};
+    lathwork::FileChange change;
     const bool done = Guarded([&] {
         lathwork::RewriteFile(NativePath(OptPath()),
-                              [&](lathwork::OptImage& image) { lathwork::RunTransparency(image, request); });
+                              [&](lathwork::OptImage& image) { lathwork::RunTransparency(image, request); }, &change);
     });
     if (done) {
+        FileRewritten(std::move(change));
         // The list shows the file as it now is: changed textures are no longer offered.
         ScanTextures(*trans_);
         SetStatus(kComplete);
@@ -106,11 +100,13 @@ void LathworkWindow::RewriteAnimation()
             rows.push_back(row);
         }
     }
+    lathwork::FileChange change;
     const bool done = Guarded([&] {
         lathwork::RewriteFile(NativePath(OptPath()),
-                              [&](lathwork::OptImage& image) { lathwork::AnimateTextureSets(image, rows); });
+                              [&](lathwork::OptImage& image) { lathwork::AnimateTextureSets(image, rows); }, &change);
     });
     if (done) {
+        FileRewritten(std::move(change));
         ScanTextureSets();
         animtexturelist_->Quietly([this] { animtexturelist_->clear(); });
         SetStatus(kComplete);
@@ -125,7 +121,9 @@ void LathworkWindow::RewriteCloaking()
     if (!ConfirmRewrite([this] { cloak_->ValidateBoxes(); })) {
         return;
     }
-    if (Guarded([&] { cloak_->Write(OptPath()); })) {
+    lathwork::FileChange change;
+    if (Guarded([&] { cloak_->Write(OptPath(), &change); })) {
+        FileRewritten(std::move(change));
         SetStatus(kComplete);
         lathwork::app::Beep();
     }

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileSystemWatcher>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -87,11 +88,7 @@ void LathworkWindow::SwitchMode(const QString& mode, bool fromMenu)
         SetStatus(Instruction(mode));
     }
     const bool cloaking = mode == QLatin1String("Cloaking");
-    if (cloaking) {
-        bmpdisplay_->SetPicture(cloak_->Backdrop().toImage());
-    } else {
-        bmpdisplay_->ClearPicture();
-    }
+    ShowOnPane(cloaking ? cloak_->Backdrop().toImage() : QImage());
     texdisplayed_->setText(QString());
     if (cloaking) {
         cloak_->ShowForMode();
@@ -156,7 +153,7 @@ void LathworkWindow::ApplyReset(bool arm)
     const QString mode = CurrentMode();
     if (mode == QLatin1String("Illumination") || mode == QLatin1String("Animation") ||
         mode == QLatin1String("Transparency")) {
-        bmpdisplay_->ClearPicture();
+        ShowOnPane(QImage());
         texdisplayed_->setText(QString());
     }
     trans_->begin->setText(kScan);
@@ -170,6 +167,7 @@ void LathworkWindow::ApplyReset(bool arm)
         list->Quietly([list] { list->clear(); });
     }
     extracttexmenu_->setEnabled(arm);
+    UpdateEditMenu();
 }
 
 void LathworkWindow::FileChoiceChanged()

@@ -14,6 +14,11 @@ namespace lathwork {
 struct PreviewPicture {
     TextureImage texture;
     std::vector<std::uint8_t> bitmap; // WriteTextureBitmap(texture)
+    // What the other light levels and a result view need: the whole palette block (empty when
+    // it does not lie wholly in the file) and the opacity bytes of its AlphaNode, if it has
+    // one that can be read. Damage here leaves the picture itself as it is.
+    std::vector<std::uint8_t> palette;
+    std::optional<std::vector<std::uint8_t>> storedOpacity;
 };
 
 // name is the list item: all 8 stored bytes, padding included. The picture is built in memory

@@ -28,6 +28,11 @@ std::optional<std::int32_t> AlphaNodeOf(OptView bytes, std::int32_t g, const Tex
     return child;
 }
 
+std::int32_t PaletteOf(OptView bytes, std::int32_t g, const TextureNode& node)
+{
+    return FileOffsetOf(bytes.ReadLong(node.PaletteSlot()), g);
+}
+
 } // namespace
 
 std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t g, std::int32_t offset)
@@ -42,7 +47,7 @@ std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t g, 
     facts.width = bytes.ReadLong(node.WidthField());
     facts.height = bytes.ReadLong(node.HeightField());
 
-    const std::int32_t palette = FileOffsetOf(bytes.ReadLong(node.PaletteSlot()), g);
+    const std::int32_t palette = PaletteOf(bytes, g, node);
     facts.ownPalette = palette == node.DataEnd(bytes);
     const auto block = bytes.View(palette, kPaletteBlockBytes);
     const auto shown = block.subspan(kPaletteShownRow, kPaletteRowBytes);
@@ -56,6 +61,15 @@ std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t g, 
     }
     facts.hasAlphaNode = AlphaNodeOf(bytes, g, node).has_value();
     return facts;
+}
+
+std::vector<std::uint8_t> ReadPaletteBlock(OptView bytes, std::int32_t g, std::int32_t offset)
+{
+    const TextureNode node = TextureNode::At(bytes, offset);
+    if (!node.HasKnownLayout()) {
+        throw OptError("The texture at offset " + std::to_string(offset) + " has no palette slot this tool reads.");
+    }
+    return bytes.ReadBytes(PaletteOf(bytes, g, node), kPaletteBlockBytes);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadStoredOpacity(OptView bytes, std::int32_t g, std::int32_t offset)

@@ -32,6 +32,10 @@ struct TextureSummary {
 // lies outside the file.
 std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t globalOffset, std::int32_t node);
 
+// The texture's whole palette block: 16 lighting rows of 256 colours (8192 bytes). Throws
+// OptError when its child count is neither 0 nor 1 or the block lies outside the file.
+std::vector<std::uint8_t> ReadPaletteBlock(OptView bytes, std::int32_t globalOffset, std::int32_t node);
+
 // The opacity bytes the texture's AlphaNode holds (one per pixel byte, 255 opaque), or nullopt
 // when it has none. Throws OptError when they lie outside the file.
 std::optional<std::vector<std::uint8_t>> ReadStoredOpacity(OptView bytes, std::int32_t globalOffset,

@@ -1,7 +1,8 @@
 // A seeded random walk of user actions over the whole window: clicks with and without Ctrl or
-// Shift, drags, keys, shortcuts, typed text, files that come, change and go, folder changes.
-// After every action the window must hold its invariants. A failure prints the seed and the
-// actions, so that the same seed and count replay it exactly.
+// Shift, drags, keys, shortcuts, typed text, the preview's light, result and zoom, Undo and
+// Redo, files that come, change and go, folder changes. After every action the window must hold
+// its invariants, and Undo and Redo must do what the walk's own record of BEGIN's changes says.
+// A failure prints the seed and the actions, so that the same seed and count replay it exactly.
 //
 //   LATHWORK_EXERCISER_SEED=n LATHWORK_EXERCISER_ACTIONS=m  run one walk of m actions from seed n
 #include "app/FileChooser.hpp"
@@ -14,7 +15,9 @@
 #include "support/WindowDriver.hpp"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,8 +26,10 @@
 #include <QToolButton>
 
 #include <csignal>
+#include <deque>
 #include <functional>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <set>
 #include <unistd.h>
@@ -90,6 +95,7 @@ public:
     }
 
     int rewrites = 0; // files BEGIN changed
+    int steps = 0;    // changes Undo or Redo took back or made again
     int Messages() const { return static_cast<int>(d_.messages.size()); }
 
     // One action; returns a failed invariant, or an empty text.
@@ -110,10 +116,15 @@ public:
             return QStringLiteral("more than two messages for one action");
         }
         bool warned = false;
+        bool refused = false;
         for (int i = messages; i < d_.messages.size(); ++i) {
             warned = warned || d_.messages[i].kind == lathwork::app::MessageKind::Warning;
+            refused = refused || d_.messages[i].kind == lathwork::app::MessageKind::Error;
         }
-        return Check(warned ? chosen : QString());
+        if (!mismatch_.isEmpty()) {
+            return std::exchange(mismatch_, QString());
+        }
+        return Check(warned ? chosen : QString(), refused);
     }
 
 private:
@@ -157,7 +168,7 @@ private:
         QList<QWidget*> targets;
         for (QWidget* widget : Window().findChildren<QWidget*>()) {
             const bool kind = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QListWidget*>(widget) ||
-                              qobject_cast<QLineEdit*>(widget) || qobject_cast<QScrollBar*>(widget) ||
+                              qobject_cast<QLineEdit*>(widget) || qobject_cast<QAbstractSlider*>(widget) ||
                               widget->objectName() == QLatin1String("bmpdisplay") ||
                               widget->objectName().endsWith(QLatin1String("shippic"));
             if (kind && widget->isVisible() && !widget->objectName().isEmpty()) {
@@ -194,7 +205,7 @@ private:
         const QList<QWidget*> targets = Targets();
         QWidget* widget = targets.at(Pick(static_cast<int>(targets.size())));
         const QString name = widget->objectName();
-        switch (Pick(16)) {
+        switch (Pick(17)) {
         case 0: case 1: case 2: case 3: { // a click, maybe with Ctrl or Shift
             const Qt::KeyboardModifiers modifiers = Modifiers();
             const QPoint at = PointIn(widget);
@@ -268,6 +279,28 @@ private:
             return;
         }
         case 10: ChangeFiles(); return;
+        case 16: { // Undo, Redo, or another zoom
+            const int which = Pick(4);
+            if (which == 3) {
+                const int zoom = Pick(4);
+                Log(QStringLiteral("zoom %1").arg(zoom));
+                d_.Find<QComboBox>("previewzoom")->setCurrentIndex(zoom);
+                return;
+            }
+            const bool undo = which < 2;
+            auto* files = d_.Find<lathwork::app::FileList>("optfile");
+            const QString file = files->FileName().isEmpty() ? QString() : files->FilePath();
+            Log(QStringLiteral("%1 on %2").arg(undo ? "undo" : "redo", file));
+            const FileHistory& h = history_[file];
+            const bool possible = !file.isEmpty() && !(undo ? h.undo : h.redo).empty();
+            if (d_.Enabled(undo ? "undomenu" : "redomenu") != possible) {
+                mismatch_ = QStringLiteral("%1 is %2abled against the changes BEGIN made")
+                                .arg(undo ? "Undo" : "Redo", possible ? "dis" : "en");
+            }
+            stepped_ = {file, undo};
+            d_.Trigger(undo ? "undomenu" : "redomenu");
+            return;
+        }
         case 11: case 12: case 13: case 14: { // the workflow: a file, a row of the list in front, SCAN or BEGIN
             static const std::vector<const char*> lists = {"optfile", "illumtexturelist", "transtexturelist",
                                                            "animtexturesetlist", "animtexturelist"};
@@ -327,7 +360,36 @@ private:
         return;
     }
 
-    QString Check(const QString& rewritable)
+    // An Undo or Redo: the file holds what the step restores, or, when something else wrote it
+    // since, stays as it was and the user is told.
+    QString CheckStep(const std::map<QString, QByteArray>& before, bool refused)
+    {
+        const auto [path, undo] = *std::exchange(stepped_, std::nullopt);
+        FileHistory& h = history_[path];
+        auto& from = undo ? h.undo : h.redo;
+        auto& to = undo ? h.redo : h.undo;
+        if (path.isEmpty() || from.empty()) {
+            return {};
+        }
+        const auto [was, wrote] = from.back();
+        const auto old = before.find(path);
+        const QByteArray disk = old == before.end() ? QByteArray() : old->second;
+        const auto now = known_.find(path);
+        const QByteArray holds = now == known_.end() ? QByteArray() : now->second;
+        if (disk != (undo ? wrote : was)) {
+            return holds == disk && refused ? QString()
+                                            : QStringLiteral("%1 overwrote a file changed since").arg(undo ? "Undo" : "Redo");
+        }
+        if (holds != (undo ? was : wrote)) {
+            return QStringLiteral("%1 did not restore the file").arg(undo ? "Undo" : "Redo");
+        }
+        to.push_back(from.back());
+        from.pop_back();
+        ++steps;
+        return {};
+    }
+
+    QString Check(const QString& rewritable, bool refused)
     {
         if (QApplication::overrideCursor() != nullptr) {
             return QStringLiteral("the busy pointer stayed on");
@@ -342,16 +404,23 @@ private:
             }
         }
         const bool file = !d_.Find<lathwork::app::FileList>("optfile")->FileName().isEmpty();
-        for (const char* control : {"illumbutbegin", "transbutbegin", "animbutbegin", "cloakbutbegin", "extracttexmenu"}) {
+        for (const char* control : {"illumbutbegin", "transbutbegin", "animbutbegin", "cloakbutbegin", "extracttexmenu",
+                                    "undomenu", "redomenu"}) {
             if (d_.Enabled(control) && !file) {
                 return QStringLiteral("%1 is enabled without a file").arg(QLatin1String(control));
             }
         }
         const auto before = known_;
         Remember();
+        const QString stepped = stepped_ ? stepped_->first : QString();
+        if (stepped_) {
+            if (const QString failed = CheckStep(before, refused); !failed.isEmpty()) {
+                return failed;
+            }
+        }
         for (const auto& [path, bytes] : known_) {
             const auto was = before.find(path);
-            if (was == before.end() || was->second == bytes) {
+            if (was == before.end() || was->second == bytes || path == stepped) {
                 continue;
             }
             // Only a rewrite of the chosen file (it warns first) changes it, and every scan that read
@@ -361,6 +430,13 @@ private:
                 return QStringLiteral("%1 changed outside a rewrite or no longer scans").arg(path);
             }
             ++rewrites;
+            // Undo takes it back: the last 20 changes of each file are kept.
+            FileHistory& h = history_[path];
+            h.undo.emplace_back(was->second, bytes);
+            h.redo.clear();
+            if (h.undo.size() > 20) {
+                h.undo.pop_front();
+            }
         }
         for (const QString& folder : {d_.Folder(), d_.PathOf(QStringLiteral("inner"))}) {
             for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
@@ -377,6 +453,15 @@ private:
         }
         return {};
     }
+
+    // The changes the walk saw BEGIN make to each file: what Undo and Redo may take back.
+    struct FileHistory {
+        std::deque<std::pair<QByteArray, QByteArray>> undo; // (before, after), oldest first
+        std::deque<std::pair<QByteArray, QByteArray>> redo;
+    };
+    std::map<QString, FileHistory> history_;
+    std::optional<std::pair<QString, bool>> stepped_; // the file of this action's Undo (true) or Redo
+    QString mismatch_;
 
     WindowDriver d_;
     std::mt19937 random_;
@@ -424,8 +509,8 @@ private slots:
                 QFAIL(qPrintable(failed));
             }
         }
-        qInfo("seed %u: %d actions in %.1f s; %d rewrites, %d messages", seed, actions,
-              static_cast<double>(clock.elapsed()) / 1000.0, walk.rewrites, walk.Messages());
+        qInfo("seed %u: %d actions in %.1f s; %d rewrites, %d undone or redone, %d messages", seed, actions,
+              static_cast<double>(clock.elapsed()) / 1000.0, walk.rewrites, walk.steps, walk.Messages());
     }
 };
 

@@ -1,0 +1,136 @@
+// The Edit menu: Undo and Redo of every BEGIN, from the bytes kept for each file.
+#include "app/ColourMode.hpp"
+#include "app/Feedback.hpp"
+#include "app/FileChooser.hpp"
+#include "app/LathworkWindow.hpp"
+#include "app/ListBox.hpp"
+#include "app/TextureItems.hpp"
+#include "app/rules/ChangeHistory.hpp"
+
+#include "modify/RewriteFile.hpp"
+#include "opt/FileIo.hpp"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+using lathwork::rules::ChangeHistory;
+
+namespace {
+
+const QString kBegin = QStringLiteral("BEGIN");
+
+} // namespace
+
+void LathworkWindow::BuildEditMenu()
+{
+    history_ = std::make_unique<ChangeHistory>();
+    auto* edit = new QMenu(QStringLiteral("&Edit"), this);
+    edit->setObjectName(QStringLiteral("editmenu"));
+    // Between Modify and Extras: File and Modify keep the first places.
+    menuBar()->insertMenu(menuBar()->findChild<QMenu*>(QStringLiteral("extrasmenu"))->menuAction(), edit);
+    undomenu_ = edit->addAction(QStringLiteral("&Undo"));
+    undomenu_->setObjectName(QStringLiteral("undomenu"));
+    undomenu_->setShortcut(QKeySequence::Undo);
+    redomenu_ = edit->addAction(QStringLiteral("&Redo"));
+    redomenu_->setObjectName(QStringLiteral("redomenu"));
+    redomenu_->setShortcut(QKeySequence::Redo);
+    connect(undomenu_, &QAction::triggered, this, [this] { StepHistory(true); });
+    connect(redomenu_, &QAction::triggered, this, [this] { StepHistory(false); });
+    connect(optfile_, &QListWidget::itemSelectionChanged, this, &LathworkWindow::UpdateEditMenu);
+    UpdateEditMenu();
+}
+
+std::string LathworkWindow::HistoryKey() const
+{
+    return HasFile() ? QFileInfo(OptPath()).absoluteFilePath().toStdString() : std::string();
+}
+
+void LathworkWindow::FileRewritten(lathwork::FileChange change)
+{
+    history_->Record(HistoryKey(), std::move(change.before), std::move(change.after));
+    UpdateEditMenu();
+    RefreshShownTexture();
+}
+
+void LathworkWindow::UpdateEditMenu()
+{
+    if (undomenu_ == nullptr) {
+        return; // still being built
+    }
+    const std::string file = HistoryKey();
+    const bool chosen = !file.empty();
+    undomenu_->setEnabled(chosen && history_->UndoTarget(file) != nullptr);
+    redomenu_->setEnabled(chosen && history_->RedoTarget(file) != nullptr);
+    // The menu says when the history no longer reaches as far as this file's changes went.
+    undomenu_->setText(chosen && history_->UndoDropped(file) ? QStringLiteral("&Undo (older changes dropped)")
+                                                             : QStringLiteral("&Undo"));
+    redomenu_->setText(chosen && history_->RedoDropped(file) ? QStringLiteral("&Redo (later changes dropped)")
+                                                             : QStringLiteral("&Redo"));
+}
+
+void LathworkWindow::StepHistory(bool undo)
+{
+    const std::string file = HistoryKey();
+    const ChangeHistory::Change* change =
+        file.empty() ? nullptr : undo ? history_->UndoTarget(file) : history_->RedoTarget(file);
+    if (change == nullptr) {
+        return;
+    }
+    // The file is replaced only while it holds exactly what this step expects: anything else
+    // was written by someone else since, and would be lost.
+    const auto& expected = undo ? change->after : change->before;
+    const auto& wanted = undo ? change->before : change->after;
+    bool unchanged = false;
+    const bool done = Guarded([&] {
+        const std::filesystem::path path = lathwork::app::NativePath(OptPath());
+        lathwork::CheckReplaceable(path);
+        unchanged = lathwork::ReadWholeFile(path) == expected;
+        if (unchanged) {
+            lathwork::ReplaceFile(path, wanted);
+        }
+    });
+    if (!done) {
+        return;
+    }
+    if (!unchanged) {
+        const QString problem = undo ? QStringLiteral("The file has changed since that BEGIN wrote it. Undo would lose "
+                                                      "those changes, so the file is left as it is.")
+                                     : QStringLiteral("The file has changed since that BEGIN was undone. Redo would "
+                                                      "lose those changes, so the file is left as it is.");
+        lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Error, QStringLiteral("Lathwork"),
+                                          QDir::toNativeSeparators(OptPath()) + QStringLiteral("\n\n") + problem});
+        return;
+    }
+    undo ? history_->Undone(file) : history_->Redone(file);
+    UpdateEditMenu();
+    const bool rescanned = RescanAfterHistory();
+    RefreshShownTexture();
+    SetStatus(undo ? QStringLiteral("Undone: the file holds again what it held before that BEGIN.")
+                   : QStringLiteral("Redone: the file holds again what that BEGIN wrote."));
+    if (!rescanned) {
+        lathwork::app::Beep(); // a scan sounds its own
+    }
+}
+
+bool LathworkWindow::RescanAfterHistory()
+{
+    const QString mode = CurrentMode();
+    if (mode == illum_->name && illum_->begin->text() == kBegin) {
+        ScanTextures(*illum_);
+    } else if (mode == trans_->name && trans_->begin->text() == kBegin) {
+        ScanTextures(*trans_);
+    } else if (mode == QLatin1String("Animation") && animbutbegin_->text() == kBegin) {
+        ScanTextureSets();
+        animtexturelist_->Quietly([this] { animtexturelist_->clear(); });
+    } else if (mode == QLatin1String("Cloaking") && cloakbutbegin_->text() == kBegin) {
+        ScanCloaking();
+    } else {
+        return false;
+    }
+    return true;
+}
