@@ -1,12 +1,6 @@
 #include "cli/Progress.hpp"
 
-#include <cstdio>
 #include <ostream>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace lathwork::cli {
 
@@ -35,15 +29,6 @@ std::string Fitted(std::string text)
 }
 
 } // namespace
-
-bool StandardErrorIsTerminal()
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return ::isatty(STDERR_FILENO) == 1;
-#endif
-}
 
 Progress::Progress(std::ostream& terminal, bool shown, Clock::time_point start)
     : terminal_(terminal), shown_(shown), start_(start)

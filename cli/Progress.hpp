@@ -6,9 +6,6 @@
 
 namespace lathwork::cli {
 
-// True when the program's standard error is a terminal (not a pipe or a file).
-bool StandardErrorIsTerminal();
-
 // One line on a terminal that tells how far long work has come, rewritten in place. Nothing is
 // shown during the first second, so short work stays silent, and the line is redrawn at most
 // ten times a second. Clear it before anything else is written to the terminal.

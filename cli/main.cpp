@@ -85,7 +85,7 @@ int main(int argc, char** argv)
         std::cerr << "lathwork-cli: unknown command \"" << args[0] << "\"\n" << kUsage;
         return 2;
     }
-    Console streams{std::cout, std::cerr, StandardErrorIsTerminal()};
+    Console streams{std::cout, std::cerr, lathwork::platform::StandardErrorIsTerminal()};
     try {
         const int status = command->second(Words(args).subspan(1), streams);
         std::cout.flush();

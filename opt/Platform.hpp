@@ -26,6 +26,9 @@ std::string DisplayPath(const std::filesystem::path& path);
 // The program's arguments after its name, as UTF-8.
 std::vector<std::string> CommandLineWords(int argc, char** argv);
 
+// Whether the program's standard error goes to a terminal (not a pipe or a file).
+bool StandardErrorIsTerminal();
+
 // While one lives, text the program writes to a console shows as UTF-8 (only Windows needs it).
 class Utf8Console {
 public:

@@ -136,6 +136,8 @@ std::vector<std::string> CommandLineWords(int argc, char** argv)
     return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }
 
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
 Utf8Console::Utf8Console() = default;
 Utf8Console::~Utf8Console() = default;
 

@@ -6,6 +6,8 @@
 #include "opt/PlatformDetail.hpp"
 
 #include <algorithm>
+#include <cstdio>
+#include <io.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -238,6 +240,8 @@ std::vector<std::string> CommandLineWords(int argc, char** argv)
     ::LocalFree(words);
     return result;
 }
+
+bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 Utf8Console::Utf8Console() : previous_(::GetConsoleOutputCP())
 {
