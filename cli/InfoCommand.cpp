@@ -1,9 +1,9 @@
 #include "cli/Commands.hpp"
 #include "cli/FileReports.hpp"
 #include "cli/ModelFacts.hpp"
-#include "cli/NameCodec.hpp"
 #include "cli/Options.hpp"
 #include "cli/UsageError.hpp"
+#include "opt/NameText.hpp"
 
 #include <algorithm>
 
@@ -64,7 +64,7 @@ std::string Text(const ModelFacts& facts)
         for (const TextureFacts& t : facts.textures) {
             const auto& s = t.summary;
             auto known = [&](const std::string& value) { return s ? value : "-"; };
-            rows.push_back({EncodeName(t.name), std::to_string(t.node), known(s ? std::to_string(s->width) : ""),
+            rows.push_back({NameText(t.name), std::to_string(t.node), known(s ? std::to_string(s->width) : ""),
                             known(s ? std::to_string(s->height) : ""), std::to_string(t.childCount),
                             known(s && s->ownPalette ? "own" : "shared"), known(s ? std::to_string(s->SelfLitCount()) : ""),
                             known(s && s->hasAlphaNode ? "yes" : "no")});
@@ -89,7 +89,7 @@ void AddJson(const ModelFacts& facts, JsonObject& json)
     for (const TextureFacts& t : facts.textures) {
         const auto& s = t.summary;
         JsonObject texture;
-        texture.Add("name", JsonString(EncodeName(t.name)))
+        texture.Add("name", JsonString(NameText(t.name)))
             .Add("node", JsonNumber(t.node))
             .Add("width", s ? JsonNumber(s->width) : kJsonNull)
             .Add("height", s ? JsonNumber(s->height) : kJsonNull)

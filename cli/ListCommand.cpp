@@ -1,8 +1,8 @@
 #include "cli/Commands.hpp"
 #include "cli/FileReports.hpp"
-#include "cli/NameCodec.hpp"
 #include "cli/Options.hpp"
 #include "cli/UsageError.hpp"
+#include "opt/NameText.hpp"
 #include "opt/OptError.hpp"
 #include "opt/OptImage.hpp"
 #include "opt/Scans.hpp"
@@ -27,7 +27,7 @@ std::vector<std::string> ListItems(const std::filesystem::path& file, const std:
                                                 : ListSetTextures(image, k - 1);
     std::vector<std::string> items;
     for (const TextureName& name : names) {
-        items.push_back(EncodeName(name));
+        items.push_back(NameText(name));
     }
     return items;
 }

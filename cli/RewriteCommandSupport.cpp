@@ -6,6 +6,7 @@
 #include "modify/RewriteFile.hpp"
 #include "opt/FileIo.hpp"
 #include "opt/OptError.hpp"
+#include "opt/NameText.hpp"
 
 #include <algorithm>
 
@@ -89,7 +90,7 @@ std::vector<TextureName> SelectItems(const TextureCommand& command, const std::v
 void RejectNotFound(const RewriteReport& report)
 {
     if (!report.notFound.empty()) {
-        throw OptError("No texture named \"" + EncodeName(report.notFound.front()) + "\" in the file.");
+        throw OptError("No texture named \"" + NameText(report.notFound.front()) + "\" in the file.");
     }
 }
 

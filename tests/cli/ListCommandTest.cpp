@@ -1,4 +1,5 @@
 #include "cli/NameCodec.hpp"
+#include "opt/NameText.hpp"
 #include "opt/OptError.hpp"
 #include "testkit/OptBuilder.hpp"
 #include "Cli.hpp"
@@ -75,9 +76,9 @@ TEST_F(ListCommand, DamagedFileIsAnError)
 
 TEST(NameCodec, EscapesWhatIsNotPrintableAndRoundTrips)
 {
-    EXPECT_EQ(cli::EncodeName(std::string("TEX00001", 8)), "TEX00001");
-    EXPECT_EQ(cli::EncodeName(std::string("Tex\0\0\0\0\0", 8)), "Tex");
-    EXPECT_EQ(cli::EncodeName(std::string("T\0x\\\xff\0\0\0", 8)), "T\\x00x\\x5c\\xff");
+    EXPECT_EQ(NameText(std::string("TEX00001", 8)), "TEX00001");
+    EXPECT_EQ(NameText(std::string("Tex\0\0\0\0\0", 8)), "Tex");
+    EXPECT_EQ(NameText(std::string("T\0x\\\xff\0\0\0", 8)), "T\\x00x\\x5c\\xff");
     EXPECT_EQ(cli::DecodeName("T\\x00x\\x5c\\xFF"), std::string("T\0x\\\xff\0\0\0", 8));
     EXPECT_EQ(cli::DecodeName("Tex"), std::string("Tex\0\0\0\0\0", 8));
     EXPECT_THROW(cli::DecodeName("TEX000001"), OptError);
