@@ -3,6 +3,7 @@
 #include "cli/FileArguments.hpp"
 #include "cli/NameCodec.hpp"
 #include "cli/UsageError.hpp"
+#include "modify/ModelFacts.hpp"
 #include "modify/RewriteFile.hpp"
 #include "opt/FileIo.hpp"
 #include "opt/OptError.hpp"
@@ -98,15 +99,20 @@ int RewriteEach(const std::vector<std::string>& fileWords, const Options& option
                 const std::function<RewriteReport(OptImage&)>& change)
 {
     const bool dryRun = options.Has("--dry-run");
+    const platform::SaveOptions save{.breakLinks = options.Has("--break-links")};
     FileRun run(ExpandFileWords(fileWords), console, options.Has("--quiet"));
     return run.ForEach([&](const std::filesystem::path& file) {
         RewriteReport report;
         if (dryRun) {
-            CheckReplaceable(file);
+            CheckReplaceable(file, save);
             OptImage image = OptImage::Load(file);
+            CheckWholeModel(image, file);
             report = change(image);
         } else {
-            RewriteFile(file, [&](OptImage& image) { report = change(image); });
+            const SaveReport saved = RewriteFile(file, [&](OptImage& image) { report = change(image); }, nullptr, save);
+            for (const std::string& warning : saved.warnings) {
+                run.Warn(warning);
+            }
         }
         if (dryRun || options.Has("--verbose")) {
             run.Print(CountsLine(file, report));
@@ -116,7 +122,7 @@ int RewriteEach(const std::vector<std::string>& fileWords, const Options& option
 
 std::string CountsLine(const std::filesystem::path& file, const RewriteReport& report)
 {
-    return platform::PathToUtf8(file) + ": textures rewritten " + std::to_string(report.texturesRewritten) +
+    return platform::ShownPath(file) + ": textures rewritten " + std::to_string(report.texturesRewritten) +
            ", palettes copied " + std::to_string(report.palettesCopied) + ", alpha nodes added " +
            std::to_string(report.alphaNodesAdded) + ", sets animated " + std::to_string(report.setsAnimated) +
            ", distance tables written " + std::to_string(report.distanceTablesWritten) + ", bytes added " +

@@ -15,7 +15,7 @@
 namespace lathwork::cli {
 
 // The options every rewrite takes besides its own.
-inline const std::set<std::string> kRewriteFlags = {"--dry-run", "--verbose", "--quiet"};
+inline const std::set<std::string> kRewriteFlags = {"--dry-run", "--verbose", "--quiet", "--break-links"};
 
 // The words of the illuminate and transparency commands:
 // FILE... [--colour R,G,B]... [--tolerance T] [extra options] (--all | NAME...), the FILEs
@@ -40,7 +40,8 @@ void RejectNotFound(const RewriteReport& report);
 // Runs change on every file of the command. Each file is rewritten on its own and only when
 // change returned (see RewriteFile); with --dry-run only in memory, after the same checks that
 // the file could be replaced. With --dry-run or --verbose each file that succeeded gets a line
-// of what changed (CountsLine).
+// of what changed (CountsLine). What a save warns of goes to standard error. A file with
+// several names (hard links) is refused unless --break-links is given.
 int RewriteEach(const std::vector<std::string>& fileWords, const Options& options, Console& console,
                 const std::function<RewriteReport(OptImage&)>& change);
 

@@ -215,6 +215,28 @@ void WriteAndClose(Handle file, std::initializer_list<std::span<const std::uint8
     }
 }
 
+Entry EntryOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    Entry entry;
+    entry.kind = EntryKind::File;
+    entry.device = info.dwVolumeSerialNumber;
+    entry.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    entry.links = info.nNumberOfLinks;
+    entry.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+    entry.modified = static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                               info.ftLastWriteTime.dwLowDateTime);
+    return entry;
+}
+
+// The save lock is a byte range far beyond the end of any OPT: locked ranges of a file cannot
+// be read through other handles on Windows, and no byte of the model may be so.
+bool LockSaveRange(HANDLE file)
+{
+    OVERLAPPED where{};
+    where.OffsetHigh = 0x7FFFFFFF;
+    return ::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where) != 0;
+}
+
 // Asking for the right to delete a file fails while another program holds it open without
 // allowing that; replacing it would fail the same way. The error, or ERROR_SUCCESS.
 DWORD ProbeDelete(const fs::path& target)
@@ -274,8 +296,7 @@ Entry Inspect(const fs::path& path)
         entry.kind = EntryKind::Other; // a device, a pipe or a console
         return entry;
     }
-    entry.device = info.dwVolumeSerialNumber;
-    entry.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    entry = EntryOf(info);
     if (IsLink(handle.get(), info.dwFileAttributes)) {
         entry.kind = EntryKind::Link;
     } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -357,12 +378,48 @@ void MappedFile::Unmap() noexcept
     size_ = 0;
 }
 
-void CheckReplaceable(const fs::path& path)
+void CheckReplaceable(const fs::path& path, SaveOptions options)
 {
     const fs::path target = ResolveLinks(path);
-    detail::CheckReplaceableEntry(path, target);
+    detail::CheckReplaceableEntry(path, target, options);
     if (const DWORD error = ProbeDelete(target); error != ERROR_SUCCESS) {
         throw OptError("Cannot modify " + DisplayPath(path) + ": " + Reason(error) + ".");
+    }
+}
+
+GuardedSave::GuardedSave(const fs::path& path, SaveOptions options)
+    : shown_(path), target_(ResolveLinks(path)), options_(options)
+{
+    // Another save that held the lock has usually replaced the file by the time it lets go:
+    // the lock then belongs to a file no longer named, and the new one is locked instead.
+    for (int attempt = 0; lock_ < 0; ++attempt) {
+        std::int64_t size = 0;
+        Handle file = OpenRegular(target_, size);
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!LockSaveRange(file.get()) || !::GetFileInformationByHandle(file.get(), &info)) {
+            throw OptError("Cannot lock " + DisplayPath(path) + ": " + LastReason() + ".");
+        }
+        const Entry locked = EntryOf(info);
+        if (Inspect(target_).SameAs(locked)) {
+            noted_ = locked;
+            lock_ = reinterpret_cast<std::intptr_t>(file.release());
+        } else if (attempt == 100) {
+            detail::CheckSameFile(shown_, locked, Inspect(target_)); // throws
+        }
+    }
+    detail::CheckLinks(shown_, noted_, options_);
+}
+
+GuardedSave::~GuardedSave()
+{
+    Unlock();
+}
+
+void GuardedSave::Unlock() noexcept
+{
+    if (lock_ >= 0) {
+        ::CloseHandle(reinterpret_cast<HANDLE>(lock_)); // closing the handle releases its lock
+        lock_ = -1;
     }
 }
 
@@ -370,29 +427,40 @@ void CheckReplaceable(const fs::path& path)
 // holds the old file or the new one at every moment. (ReplaceFileW would also carry over access
 // rights set on the file itself, but it is not one step everywhere: under Wine a process killed
 // inside it leaves no model at all.)
-void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std::uint8_t>> parts)
+std::vector<std::string> GuardedSave::Replace(std::initializer_list<std::span<const std::uint8_t>> parts)
 {
-    CheckReplaceable(path);
-    const fs::path target = ResolveLinks(path);
-    const Original original = Describe(target);
+    CheckReplaceable(shown_, options_);
+    const Original original = Describe(target_);
     fs::path temporary;
-    Handle file = CreateTemporary(target, temporary, path);
+    Handle file = CreateTemporary(target_, temporary, shown_);
     try {
-        WriteAndClose(std::move(file), parts, original, path);
+        WriteAndClose(std::move(file), parts, original, shown_);
         ::SetFileAttributesW(temporary.c_str(), original.attributes); // the move keeps them
+        detail::ReportSaveStep(SaveStep::Flushed, temporary);
+        CheckUnchanged();
     } catch (...) {
         ::DeleteFileW(temporary.c_str());
         throw;
     }
-    if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // A file some handle still has open may not be replaced on every Windows: the lock's own
+    // handle is let go when the first attempt is refused.
+    bool moved = ::MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!moved) {
+        Unlock();
+        moved = ::MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    }
+    if (!moved) {
         DWORD error = ::GetLastError();
-        if (error == ERROR_ACCESS_DENIED && ProbeDelete(target) == ERROR_SHARING_VIOLATION) {
+        if (error == ERROR_ACCESS_DENIED && ProbeDelete(target_) == ERROR_SHARING_VIOLATION) {
             error = ERROR_SHARING_VIOLATION; // opened by another program since the check
         }
         ::DeleteFileW(temporary.c_str());
-        throw OptError("Cannot replace " + DisplayPath(path) + ": " + Reason(error) + ".");
+        throw OptError("Cannot replace " + DisplayPath(shown_) + ": " + Reason(error) + ".");
     }
-    detail::RemoveStaleTemporaries(target);
+    Unlock();
+    detail::ReportSaveStep(SaveStep::Replaced, temporary);
+    detail::RemoveStaleTemporaries(target_);
+    return {};
 }
 
 void WriteNewFile(const fs::path& path, std::span<const std::uint8_t> bytes)
@@ -424,6 +492,17 @@ void RemoveLeftover(const fs::path& path) noexcept
         ::DeleteFileW(path.c_str());
     }
 }
+
+namespace detail {
+
+// A running save opens its temporary file shared with no one, so the removal fails while it
+// lives.
+void RemoveUnheldTemporary(const fs::path& path) noexcept
+{
+    RemoveLeftover(path);
+}
+
+} // namespace detail
 
 void AdviseLargePages(void*, std::size_t)
 {
