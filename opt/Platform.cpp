@@ -191,8 +191,8 @@ void CheckLinks(const fs::path& shown, const Entry& file, SaveOptions options)
 {
     if (file.links > 1 && !options.breakLinks) {
         throw OptError("Cannot modify " + DisplayPath(shown) + ": the file has " + std::to_string(file.links) +
-                       " names (hard links), and only this one would get the new contents; nothing written. "
-                       "--break-links rewrites it anyway.");
+                       " names (hard links), and only this one would get the new contents; nothing written "
+                       "(on the command line, --break-links rewrites it anyway).");
     }
 }
 
