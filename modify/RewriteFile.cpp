@@ -47,8 +47,10 @@ std::optional<SaveReport> RestoreFile(const std::filesystem::path& path, const s
         }
     }
     SaveReport report;
-    report.written = true;
-    report.warnings = save.Replace({wanted});
+    report.written = expected != wanted;
+    if (report.written) {
+        report.warnings = save.Replace({wanted});
+    }
     return report;
 }
 
