@@ -122,10 +122,15 @@ Entry EntryOf(const struct stat& info)
     return entry;
 }
 
-// Takes an exclusive advisory lock on fd, waiting for it.
+// Takes an exclusive advisory lock on fd, waiting for it. A file system that keeps no locks
+// (some network and user-space ones) counts as locked: the check before the replace still
+// catches a save that came between.
 bool LockExclusive(int fd)
 {
     while (::flock(fd, LOCK_EX) != 0) {
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
+            return true;
+        }
         if (errno != EINTR) {
             return false;
         }
@@ -317,7 +322,7 @@ GuardedSave::GuardedSave(const fs::path& path, SaveOptions options)
         if (StillNamed(fd.get(), target_)) {
             noted_ = EntryOf(info);
             lock_ = fd.release();
-        } else if (attempt == 100) {
+        } else if (attempt >= 100) {
             detail::CheckSameFile(shown_, EntryOf(info), Inspect(target_)); // throws
         }
     }

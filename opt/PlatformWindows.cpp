@@ -403,7 +403,7 @@ GuardedSave::GuardedSave(const fs::path& path, SaveOptions options)
         if (Inspect(target_).SameAs(locked)) {
             noted_ = locked;
             lock_ = reinterpret_cast<std::intptr_t>(file.release());
-        } else if (attempt == 100) {
+        } else if (attempt >= 100) {
             detail::CheckSameFile(shown_, locked, Inspect(target_)); // throws
         }
     }
