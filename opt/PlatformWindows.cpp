@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
+#include <cwctype>
 #include <io.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -228,13 +230,28 @@ Entry EntryOf(const BY_HANDLE_FILE_INFORMATION& info)
     return entry;
 }
 
-// The save lock is a byte range far beyond the end of any OPT: locked ranges of a file cannot
-// be read through other handles on Windows, and no byte of the model may be so.
-bool LockSaveRange(HANDLE file)
+// The save lock is a mutex named after the file's full path. A lock on the file itself would
+// need a handle open on it, and Windows refuses to replace a file while any handle is open on
+// it: every waiting save, and the lock's own handle, would make the replace fail. Another
+// name for the same file gets another mutex; the check before the replace still guards it.
+HANDLE LockSavePath(const fs::path& target)
 {
-    OVERLAPPED where{};
-    where.OffsetHigh = 0x7FFFFFFF;
-    return ::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where) != 0;
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a of the path, case folded as NTFS does
+    for (const wchar_t ch : fs::absolute(target).lexically_normal().wstring()) {
+        hash = (hash ^ static_cast<std::uint64_t>(::towupper(ch))) * 1099511628211ull;
+    }
+    wchar_t name[64];
+    std::swprintf(name, 64, L"Local\\lathwork-save-%016llx", static_cast<unsigned long long>(hash));
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name);
+    if (mutex == nullptr) {
+        return nullptr;
+    }
+    const DWORD waited = ::WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) { // abandoned: its holder died
+        ::CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
 }
 
 // Asking for the right to delete a file fails while another program holds it open without
@@ -387,25 +404,20 @@ void CheckReplaceable(const fs::path& path, SaveOptions options)
     }
 }
 
+// A mutex belongs to the thread that took it: a GuardedSave is made and ended on one thread.
 GuardedSave::GuardedSave(const fs::path& path, SaveOptions options)
     : shown_(path), target_(ResolveLinks(path)), options_(options)
 {
-    // Another save that held the lock has usually replaced the file by the time it lets go:
-    // the lock then belongs to a file no longer named, and the new one is locked instead.
-    for (int attempt = 0; lock_ < 0; ++attempt) {
+    const HANDLE mutex = LockSavePath(target_);
+    if (mutex == nullptr) {
+        throw OptError("Cannot lock " + DisplayPath(path) + ": " + LastReason() + ".");
+    }
+    lock_ = reinterpret_cast<std::intptr_t>(mutex);
+    noted_ = Inspect(target_);
+    if (noted_.kind != EntryKind::File) {
         std::int64_t size = 0;
-        Handle file = OpenRegular(target_, size);
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!LockSaveRange(file.get()) || !::GetFileInformationByHandle(file.get(), &info)) {
-            throw OptError("Cannot lock " + DisplayPath(path) + ": " + LastReason() + ".");
-        }
-        const Entry locked = EntryOf(info);
-        if (Inspect(target_).SameAs(locked)) {
-            noted_ = locked;
-            lock_ = reinterpret_cast<std::intptr_t>(file.release());
-        } else if (attempt >= 100) {
-            detail::CheckSameFile(shown_, locked, Inspect(target_)); // throws
-        }
+        OpenRegular(target_, size); // throws the reason
+        throw OptError("Cannot read " + DisplayPath(path) + ": it is not a regular file.");
     }
     detail::CheckLinks(shown_, noted_, options_);
 }
@@ -418,7 +430,9 @@ GuardedSave::~GuardedSave()
 void GuardedSave::Unlock() noexcept
 {
     if (lock_ >= 0) {
-        ::CloseHandle(reinterpret_cast<HANDLE>(lock_)); // closing the handle releases its lock
+        const auto mutex = reinterpret_cast<HANDLE>(lock_);
+        ::ReleaseMutex(mutex);
+        ::CloseHandle(mutex);
         lock_ = -1;
     }
 }
@@ -442,14 +456,7 @@ std::vector<std::string> GuardedSave::Replace(std::initializer_list<std::span<co
         ::DeleteFileW(temporary.c_str());
         throw;
     }
-    // A file some handle still has open may not be replaced on every Windows: the lock's own
-    // handle is let go when the first attempt is refused.
-    bool moved = ::MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!moved) {
-        Unlock();
-        moved = ::MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    }
-    if (!moved) {
+    if (!::MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DWORD error = ::GetLastError();
         if (error == ERROR_ACCESS_DENIED && ProbeDelete(target_) == ERROR_SHARING_VIOLATION) {
             error = ERROR_SHARING_VIOLATION; // opened by another program since the check
