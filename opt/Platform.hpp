@@ -124,7 +124,8 @@ void CheckReplaceable(const std::filesystem::path& path, SaveOptions options = {
 // and modification time. Replace writes the new contents only while the file is still exactly
 // that, so a change another program made meanwhile is never overwritten; otherwise it throws
 // "... changed by another program; nothing written". Programs that take no lock are caught
-// by that check alone.
+// by that check alone. Make and end a GuardedSave on one thread (Windows ties its lock to the
+// thread that took it).
 class GuardedSave {
 public:
     explicit GuardedSave(const std::filesystem::path& path, SaveOptions options = {});

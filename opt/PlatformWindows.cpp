@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cwchar>
 #include <cwctype>
 #include <io.h>
 
@@ -236,13 +235,17 @@ Entry EntryOf(const BY_HANDLE_FILE_INFORMATION& info)
 // name for the same file gets another mutex; the check before the replace still guards it.
 HANDLE LockSavePath(const fs::path& target)
 {
+    std::error_code ec;
+    const fs::path full = fs::absolute(target, ec);
     std::uint64_t hash = 14695981039346656037ull; // FNV-1a of the path, case folded as NTFS does
-    for (const wchar_t ch : fs::absolute(target).lexically_normal().wstring()) {
+    for (const wchar_t ch : (ec ? target : full).lexically_normal().wstring()) {
         hash = (hash ^ static_cast<std::uint64_t>(::towupper(ch))) * 1099511628211ull;
     }
-    wchar_t name[64];
-    std::swprintf(name, 64, L"Local\\lathwork-save-%016llx", static_cast<unsigned long long>(hash));
-    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name);
+    std::wstring name = L"Local\\lathwork-save-";
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    }
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
     if (mutex == nullptr) {
         return nullptr;
     }
