@@ -13,9 +13,10 @@
 // same bytes either way), and a texture with a child is not made transparent again, so each
 // node is changed once however often its name is selected.
 //
-// A pointer past the end of the file stays as it is until the growing file reaches it; a file
-// where that would happen, one that fails the check, and one the walk refuses, are left to the
-// walking engine.
+// A pointer past the end of the file stays as it is until the growing file reaches it, and from
+// then on moves with whatever stands where it points: its result depends on the order of the
+// changes, which is the order of the names. A file that fails the check, and one the walk
+// refuses, are left to the walking engine.
 
 #include "modify/RewriteEngines.hpp"
 
@@ -78,6 +79,7 @@ struct Block {
     std::int32_t size = 0;
     std::size_t edit = 0;
     Content content = Content::ChildSlot;
+    std::size_t step = 0; // the order the changes make the blocks in
 };
 
 class OnePass {
@@ -104,7 +106,8 @@ public:
         for (std::size_t i = 0; i < edits_.size(); ++i) {
             AddBlocks(i);
         }
-        return PlaceBlocks();
+        PlaceBlocks();
+        return true;
     }
 
     // The result, written front to back.
@@ -191,27 +194,24 @@ private:
     }
 
     // Sorts the blocks into file order and works out where everything stands in the result.
-    bool PlaceBlocks()
+    // Every change computes its insertion point from its own node, so a block lands in front of
+    // any earlier block anchored at the same byte: among equal anchors, later changes come first.
+    void PlaceBlocks()
     {
-        std::sort(blocks_.begin(), blocks_.end(), [](const Block& a, const Block& b) { return a.anchor < b.anchor; });
+        for (std::size_t i = 0; i < blocks_.size(); ++i) {
+            blocks_[i].step = i; // the order the changes make them
+        }
+        std::sort(blocks_.begin(), blocks_.end(), [](const Block& a, const Block& b) {
+            return a.anchor != b.anchor ? a.anchor < b.anchor : a.step > b.step;
+        });
         std::int64_t total = 0;
         for (std::size_t i = 0; i < blocks_.size(); ++i) {
-            if (i > 0 && blocks_[i].anchor == blocks_[i - 1].anchor) {
-                return false; // two blocks in front of one byte: not a file this engine knows
-            }
             anchors_.push_back(blocks_[i].anchor);
             before_.push_back(total);
             total += blocks_[i].size;
         }
         before_.push_back(total);
         length_ = CheckedAdd(loaded_.Size(), total);
-        for (const std::int32_t slot : slots_) {
-            const std::int32_t value = loaded_.ReadLong(slot);
-            if (PlaceOfTarget(value, g_, loaded_.Size()) == TargetPlace::PastEnd &&
-                PlaceOfTarget(value, g_, length_) != TargetPlace::PastEnd) {
-                return false; // the grown file would reach it part way through
-            }
-        }
         for (std::size_t i = 0; i < blocks_.size(); ++i) {
             Edit& edit = edits_[blocks_[i].edit];
             const std::int64_t start = blocks_[i].anchor + before_[i];
@@ -230,8 +230,83 @@ private:
                 edit.paletteAt = Moved(edit.palette);
             }
         }
-        return true;
+        PlaceReachedPointers();
     }
+
+    // A pointer past the end keeps its value until the growing file reaches its target (its end
+    // counts); from then on it designates whatever stands there and moves with it. Slots are
+    // taken in the order the file reaches them while the blocks made so far are counted in a
+    // Fenwick tree over the file order.
+    void PlaceReachedPointers()
+    {
+        std::vector<std::pair<std::int64_t, std::int32_t>> waiting; // target, slot
+        for (const std::int32_t slot : slots_) {
+            const std::int32_t value = loaded_.ReadLong(slot);
+            if (PlaceOfTarget(value, g_, loaded_.Size()) == TargetPlace::PastEnd &&
+                PlaceOfTarget(value, g_, length_) != TargetPlace::PastEnd) {
+                waiting.emplace_back(static_cast<std::int64_t>(value) - g_, slot);
+            }
+        }
+        if (waiting.empty()) {
+            return;
+        }
+        std::sort(waiting.begin(), waiting.end());
+        std::vector<std::size_t> placeOfStep(blocks_.size());
+        for (std::size_t i = 0; i < blocks_.size(); ++i) {
+            placeOfStep[blocks_[i].step] = i;
+        }
+        made_.assign(blocks_.size() + 1, 0);
+        madeSize_.assign(blocks_.size(), 0);
+        std::int64_t length = loaded_.Size();
+        std::size_t step = 0;
+        for (const auto& [target, slot] : waiting) {
+            while (length < target) { // the next block reaches further
+                const std::size_t i = placeOfStep[step++];
+                Add(i, blocks_[i].size);
+                length += blocks_[i].size;
+            }
+            reached_.emplace_back(slot, Reached(target));
+        }
+    }
+
+    void Add(std::size_t i, std::int64_t size)
+    {
+        madeSize_[i] = size;
+        for (std::size_t k = i + 1; k < made_.size(); k += k & (~k + 1)) {
+            made_[k] += size;
+        }
+    }
+
+    // Where position t of the file as grown so far stands in the result. Finds the last block
+    // (made or not) starting at or before t, then t is inside it or on a loaded byte behind it.
+    std::int64_t Reached(std::int64_t t) const
+    {
+        std::size_t count = 0;   // blocks in file order before the one found next
+        std::int64_t sum = 0;    // bytes made of those
+        std::size_t bit = 1;
+        while (bit * 2 < made_.size()) {
+            bit *= 2;
+        }
+        for (; bit > 0; bit /= 2) {
+            const std::size_t next = count + bit;
+            // Block next - 1 starts at its anchor plus everything made in front of it.
+            if (next < made_.size() && anchors_[next - 1] + sum + made_[next] - MadeSize(next - 1) <= t) {
+                count = next;
+                sum += made_[next];
+            }
+        }
+        if (count == 0) {
+            return Moved(t); // before every block
+        }
+        const std::size_t i = count - 1;
+        const std::int64_t start = anchors_[i] + sum - MadeSize(i);
+        if (t < start + MadeSize(i)) {
+            return anchors_[i] + before_[i] + (t - start);
+        }
+        return Moved(t - sum);
+    }
+
+    std::int64_t MadeSize(std::size_t i) const { return madeSize_[i]; }
 
     // Where loaded byte b stands in the result: behind every block in front of it or an
     // earlier byte.
@@ -280,6 +355,9 @@ private:
                 codec::StoreLong(out.data() + Moved(slot), Pointer(moved));
             }
         }
+        for (const auto& [slot, target] : reached_) {
+            codec::StoreLong(out.data() + Moved(slot), Pointer(target));
+        }
     }
 
     // The texture's own fields, and its palette where it is lit in place.
@@ -307,6 +385,9 @@ private:
     std::vector<Block> blocks_;            // in file order once placed
     std::vector<std::int32_t> anchors_;    // blocks_' anchors
     std::vector<std::int64_t> before_;     // bytes of the blocks in front of blocks_[i]; then all
+    std::vector<std::int64_t> made_;       // Fenwick tree of the bytes of blocks made so far
+    std::vector<std::int64_t> madeSize_;   // blocks_[i].size once made, else 0
+    std::vector<std::pair<std::int32_t, std::int64_t>> reached_; // slot, its target in the result
     std::int32_t length_ = 0;
     RewriteReport report_;
 };

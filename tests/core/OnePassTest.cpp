@@ -84,15 +84,29 @@ TEST(OnePassLeavesToTheWalkingEngine, APaletteOverlappingAnotherTexture)
     EXPECT_FALSE(IlluminateBothWays(m.bytes, {"TexC"}).onePass);
 }
 
-TEST(OnePassLeavesToTheWalkingEngine, APointerPastTheEndThatTheGrownFileReaches)
+// A pointer past the end is reached once the file has grown to its target (the end itself
+// counts) and from then on moves with every later insertion in front of it; one byte further
+// it is not reached yet.
+TEST(OnePass, APointerPastTheEndMovesFromTheInsertionThatReachesIt)
 {
-    BuiltModel m = SharedModel();
+    ModelShape shape;
+    shape.palettes = {MakePalette(5)};
+    GroupShape group;
+    group.branch.parts = {PartShape{{MakeTexture("TexA", 4, 4, 0), MakeTexture("TexC", 4, 4, 0), MakeTexture("TexD")}}};
+    shape.tops = {TopShape{{group}}};
+    BuiltModel m = Build(shape);
     const auto length = static_cast<std::int32_t>(m.bytes.size());
-    SetLong(m.bytes, 18, length + 100 + m.globalOffset);
-    EXPECT_FALSE(IlluminateBothWays(m.bytes, {"TexA"}).onePass);
-    // Beyond what the result reaches, it stays as it is and the one pass runs.
-    SetLong(m.bytes, 18, length + 9000 + m.globalOffset);
-    EXPECT_TRUE(IlluminateBothWays(m.bytes, {"TexA"}).onePass);
+    const std::int32_t block = 8192; // TexA's palette copy, then TexC's
+    const auto headerAfter = [&](std::int32_t target) {
+        SetLong(m.bytes, 18, target + m.globalOffset);
+        Bytes result;
+        EXPECT_TRUE(IlluminateBothWays(m.bytes, {"TexA", "TexC"}, &result).onePass);
+        return GetLong(result, 18) - m.globalOffset;
+    };
+    EXPECT_EQ(headerAfter(length + block), length + 2 * block);         // at the end after TexA
+    EXPECT_EQ(headerAfter(length + block + 1), length + block + 1);     // reached by TexC, the end
+    EXPECT_EQ(headerAfter(length + 2 * block), length + 2 * block);     // the grown end
+    EXPECT_EQ(headerAfter(length + 2 * block + 1), length + 2 * block + 1); // never reached
 }
 
 // Scans, previews, extraction and the cloaking scan read a loaded image in place: every view is

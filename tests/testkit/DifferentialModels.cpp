@@ -225,6 +225,22 @@ bool Mutate(std::mt19937& rng, BuiltModel& m, Mutation mutation)
         }
         return true;
     }
+    case Mutation::PointersTheGrowthReaches: {
+        std::vector<std::int32_t> slots = {18};
+        for (const std::int32_t x : textures) {
+            slots.insert(slots.end(), {x, x + 20});
+        }
+        for (const auto& nodes : {m.parts, m.groups, m.tops}) {
+            for (const std::int32_t node : nodes) {
+                slots.push_back(node + 12);
+            }
+        }
+        for (const std::int32_t slot : slots) {
+            const std::int32_t past = Chance(rng, 60) ? Pick(rng, 0, 64) : Pick(rng, 0, 40000);
+            SetLong(m.bytes, static_cast<std::size_t>(slot), length + past + g);
+        }
+        return true;
+    }
     case Mutation::PartAfterItsTextures: {
         for (const std::int32_t branch : m.branches) {
             const std::int32_t table = Long(m.bytes, branch + 12) - g;
@@ -273,8 +289,14 @@ std::string MutationName(Mutation mutation)
     case Mutation::StrayPointers: return "stray pointers";
     case Mutation::PartAfterItsTextures: return "part after its textures";
     case Mutation::PaletteInsidePixels: return "palette inside pixels";
+    case Mutation::PointersTheGrowthReaches: return "pointers the growth reaches";
     }
     return "?";
+}
+
+bool KeepsResultOrderFree(Mutation mutation)
+{
+    return mutation != Mutation::PointersPastTheEnd && mutation != Mutation::PointersTheGrowthReaches;
 }
 
 bool KeepsModelOnePass(Mutation mutation)

@@ -21,6 +21,9 @@ enum class Mutation {
     StrayPointers,         // unfollowed pointers designating arbitrary bytes, or none
     PartAfterItsTextures,  // a part node copied to the end of the file and used from there
     PaletteInsidePixels,   // a palette pointer designating another texture's pixel data
+    // Not among kAllMutations: many unfollowed pointers just past the end (0 to 64 bytes) or
+    // anywhere the grown file may reach, so that the growing file reaches them one by one.
+    PointersTheGrowthReaches,
 };
 
 inline constexpr Mutation kAllMutations[] = {
@@ -29,6 +32,9 @@ inline constexpr Mutation kAllMutations[] = {
 };
 
 std::string MutationName(Mutation mutation);
+
+// False for the mutations whose rewritten bytes depend on the order of the names.
+bool KeepsResultOrderFree(Mutation mutation);
 
 // True when the mutation leaves a model the one-pass rewrite accepts (given no odd shapes).
 bool KeepsModelOnePass(Mutation mutation);
