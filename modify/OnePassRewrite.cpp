@@ -3,7 +3,8 @@
 // bytes, each in front of one byte of the loaded file, and as slots that will designate new
 // bytes; the result is then written once, front to back, and every pointer is set once.
 //
-// This gives exactly the bytes of the walking engine when every structure the walk and the
+// This gives exactly the bytes of inserting the blocks one at a time, moving every pointer the
+// walk knows at each insertion, when every structure the walk and the
 // rewrites read lies inside the file and none overlaps another (a palette shared by several
 // textures, or a node reached twice, counts once). Then a change touches only its own texture,
 // palette and new bytes; every insertion lands between structures; and a pointer, moved at
@@ -15,10 +16,10 @@
 //
 // A pointer past the end of the file stays as it is until the growing file reaches it, and from
 // then on moves with whatever stands where it points: its result depends on the order of the
-// changes, which is the order of the names. A file that fails the check, and one the walk
-// refuses, are left to the walking engine.
+// changes, which is the order of the names. A file whose structures overlap or reach past its
+// end is refused; so is one the walk refuses, with the walk's own message.
 
-#include "modify/RewriteEngines.hpp"
+#include "modify/OnePassRewrite.hpp"
 
 #include "modify/Relocation.hpp"
 #include "opt/ByteCodec.hpp"
@@ -89,25 +90,21 @@ public:
     {
     }
 
-    // False when the file needs the walking engine.
-    bool Plan(const std::vector<TextureName>& names)
+    // Throws OptError for a file it cannot rewrite safely.
+    void Plan(const std::vector<TextureName>& names)
     {
         WalkSurvey survey;
-        try {
-            g_ = ReadPointerBase(loaded_);
-            slots_ = CollectPointerSlots(loaded_, g_, {}, &survey);
-        } catch (const OptError&) {
-            return false; // the walking engine meets the same damage, or none if it walks less
-        }
+        g_ = ReadPointerBase(loaded_);
+        slots_ = CollectPointerSlots(loaded_, g_, {}, &survey);
         if (!DisjointInsideFile(std::move(survey.extents), loaded_.Size())) {
-            return false;
+            throw OptError("This file cannot be rewritten safely: some of its structures overlap one another or "
+                           "reach past its end, so the bytes to move cannot be told apart. Nothing was changed.");
         }
         Select(names, survey.textures);
         for (std::size_t i = 0; i < edits_.size(); ++i) {
             AddBlocks(i);
         }
         PlaceBlocks();
-        return true;
     }
 
     // The result, written front to back.
@@ -129,7 +126,6 @@ public:
         }
         report_.texturesRewritten = static_cast<int>(edits_.size());
         report_.bytesAdded = length_ - loaded_.Size();
-        report_.onePass = true;
         return report_;
     }
 
@@ -394,18 +390,13 @@ private:
 
 } // namespace
 
-std::optional<RewriteReport> RunOnePass(OptImage& image, const std::vector<TextureName>& names,
-                                        const TextureChange& change)
+RewriteReport RunOnePass(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change)
 {
     if (names.empty()) {
-        RewriteReport report;
-        report.onePass = true;
-        return report;
+        return {};
     }
     OnePass pass(image, change);
-    if (!pass.Plan(names)) {
-        return std::nullopt;
-    }
+    pass.Plan(names);
     std::vector<std::uint8_t> result;
     const RewriteReport report = pass.Produce(result);
     image = OptImage(std::move(result));

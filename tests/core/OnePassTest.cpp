@@ -1,4 +1,4 @@
-// When the one-pass rewrite runs and when it leaves the file to the walking reference, and
+// The one-pass rewrite against the walking oracle on chosen files, the files it refuses, and
 // reading without copies.
 
 #include "modify/Rewrites.hpp"
@@ -7,6 +7,7 @@
 #include "opt/Scans.hpp"
 #include "testkit/OptBuilder.hpp"
 #include "testkit/RewriteFixtures.hpp"
+#include "testkit/WalkingOracle.hpp"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ BuiltModel SharedModel()
     return Build(shape);
 }
 
-// Runs the illumination both ways; both must give the same bytes. Returns the one-pass report.
+// Runs the illumination and the oracle; both must give the same bytes. Returns the report.
 RewriteReport IlluminateBothWays(const Bytes& bytes, const std::vector<std::string>& names, Bytes* result = nullptr)
 {
     IlluminationRequest request;
@@ -35,7 +36,7 @@ RewriteReport IlluminateBothWays(const Bytes& bytes, const std::vector<std::stri
     }
     OptImage walked{Bytes(bytes)};
     OptImage onePass{Bytes(bytes)};
-    RunIllumination(walked, request, RewriteEngine::Walking);
+    WalkIllumination(walked, request);
     const RewriteReport report = RunIllumination(onePass, request);
     EXPECT_TRUE(std::ranges::equal(walked.Bytes(), onePass.Bytes()));
     if (result != nullptr) {
@@ -50,7 +51,6 @@ TEST(OnePass, AcceptsSharedPalettesAndANodeReachedTwice)
     // The first part's second slot now leads to the later part's texture as well.
     SetLong(m.bytes, static_cast<std::size_t>(m.parts[0] + 28), m.Texture("TexC") + m.globalOffset);
     const RewriteReport report = IlluminateBothWays(m.bytes, {"TexC", "TexA", "TexC"});
-    EXPECT_TRUE(report.onePass);
     EXPECT_EQ(report.texturesRewritten, 2);
     EXPECT_EQ(report.palettesCopied, 1); // TexC owns the shared palette laid out behind it
     EXPECT_EQ(report.bytesAdded, 8192);
@@ -68,7 +68,6 @@ TEST(OnePass, APartNodeStandingAfterItsTexturesIsReadWhereItStands)
     SetLong(m.bytes, static_cast<std::size_t>(table), length + m.globalOffset);
     Bytes result;
     const RewriteReport report = IlluminateBothWays(m.bytes, {"TexA", "TexB"}, &result);
-    EXPECT_TRUE(report.onePass);
     EXPECT_EQ(report.texturesRewritten, 2);
     const WalkFacts after = ReadWalkFacts(result);
     EXPECT_EQ(CompareStructure(ReadWalkFacts(m.bytes), after), "");
@@ -77,11 +76,18 @@ TEST(OnePass, APartNodeStandingAfterItsTexturesIsReadWhereItStands)
     }
 }
 
-TEST(OnePassLeavesToTheWalkingEngine, APaletteOverlappingAnotherTexture)
+TEST(OnePassRefuses, APaletteOverlappingAnotherTextureLeavingTheImageUntouched)
 {
     BuiltModel m = SharedModel();
     SetLong(m.bytes, static_cast<std::size_t>(m.Texture("TexC") + 33), m.Texture("TexA") + 40 + m.globalOffset);
-    EXPECT_FALSE(IlluminateBothWays(m.bytes, {"TexC"}).onePass);
+    OptImage image{Bytes(m.bytes)};
+    try {
+        RunIllumination(image, {{Name8("TexC")}, {}});
+        ADD_FAILURE() << "an overlapping palette was rewritten";
+    } catch (const OptError& error) {
+        EXPECT_NE(std::string(error.what()).find("overlap"), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(std::ranges::equal(image.Bytes(), m.bytes));
 }
 
 // A pointer past the end is reached once the file has grown to its target (the end itself
@@ -100,7 +106,7 @@ TEST(OnePass, APointerPastTheEndMovesFromTheInsertionThatReachesIt)
     const auto headerAfter = [&](std::int32_t target) {
         SetLong(m.bytes, 18, target + m.globalOffset);
         Bytes result;
-        EXPECT_TRUE(IlluminateBothWays(m.bytes, {"TexA", "TexC"}, &result).onePass);
+        IlluminateBothWays(m.bytes, {"TexA", "TexC"}, &result);
         return GetLong(result, 18) - m.globalOffset;
     };
     EXPECT_EQ(headerAfter(length + block), length + 2 * block);         // at the end after TexA

@@ -6,6 +6,7 @@
 #include "opt/OptError.hpp"
 #include "opt/Pointer.hpp"
 #include "opt/Scans.hpp"
+#include "testkit/WalkingOracle.hpp"
 
 namespace lathwork::fuzz {
 
@@ -91,16 +92,20 @@ Operation DeriveOperation(InputReader& in, const Choices& choices)
     return op;
 }
 
-void Apply(OptImage& image, const Operation& op, RewriteEngine engine)
+void Apply(OptImage& image, const Operation& op, bool byOracle)
 {
     switch (op.kind) {
     case RewriteKind::IlluminateEntire:
-    case RewriteKind::IlluminateCustom:
-        RunIllumination(image, IlluminationRequest{op.names, op.colours}, engine);
+    case RewriteKind::IlluminateCustom: {
+        const IlluminationRequest request{op.names, op.colours};
+        byOracle ? testkit::WalkIllumination(image, request) : RunIllumination(image, request);
         break;
-    case RewriteKind::Transparency:
-        RunTransparency(image, TransparencyRequest{op.names, op.colours, op.opacity}, engine);
+    }
+    case RewriteKind::Transparency: {
+        const TransparencyRequest request{op.names, op.colours, op.opacity};
+        byOracle ? testkit::WalkTransparency(image, request) : RunTransparency(image, request);
         break;
+    }
     case RewriteKind::Animate:
         AnimateTextureSets(image, op.rows);
         break;

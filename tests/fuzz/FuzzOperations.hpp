@@ -39,8 +39,8 @@ Choices ReadChoices(const OptImage& image);
 // in their ranges; any Single for the distances.
 Operation DeriveOperation(InputReader& in, const Choices& choices);
 
-// Runs the rewrite on the image; throws OptError as the rewrite does. The engine matters to
-// illumination and transparency only.
-void Apply(OptImage& image, const Operation& operation, RewriteEngine engine = RewriteEngine::OnePass);
+// Runs the rewrite on the image; throws OptError as the rewrite does. byOracle runs the walking
+// oracle instead, for illumination and transparency.
+void Apply(OptImage& image, const Operation& operation, bool byOracle = false);
 
 } // namespace lathwork::fuzz
