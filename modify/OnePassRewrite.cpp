@@ -107,6 +107,21 @@ public:
         PlaceBlocks();
     }
 
+    // Nothing to insert (no texture found, or each lit texture owns its palette): the palettes
+    // are lit where they stand, without a copy of the file.
+    bool InsertsNothing() const { return blocks_.empty(); }
+
+    RewriteReport LightInPlace(OptImage& image)
+    {
+        for (const Edit& edit : edits_) {
+            std::vector<std::uint8_t> palette = image.ReadBytes(edit.palette, kPaletteBlockBytes);
+            LightPalette(palette, change_.colours);
+            image.WriteBytes(edit.palette, palette);
+        }
+        report_.texturesRewritten = static_cast<int>(edits_.size());
+        return report_;
+    }
+
     // The result, written front to back.
     RewriteReport Produce(std::vector<std::uint8_t>& out)
     {
@@ -397,6 +412,9 @@ RewriteReport RunOnePass(OptImage& image, const std::vector<TextureName>& names,
     }
     OnePass pass(image, change);
     pass.Plan(names);
+    if (pass.InsertsNothing()) {
+        return pass.LightInPlace(image);
+    }
     std::vector<std::uint8_t> result;
     const RewriteReport report = pass.Produce(result);
     image = OptImage(std::move(result));
