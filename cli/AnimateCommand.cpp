@@ -18,8 +18,7 @@ int AnimateCommand(Words words, Console& console)
     std::vector<std::string> rest;
     FileList files = SplitFileWords(options, "animate", rest);
     if (all == !rest.empty()) {
-        throw UsageError(std::string("animate takes either --all or one or more set numbers.") +
-                         (all ? " Options go before --." : ""));
+        throw UsageError("animate takes either --all or one or more set numbers.");
     }
     std::vector<int> numbers;
     for (const std::string& word : rest) {

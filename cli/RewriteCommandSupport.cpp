@@ -46,8 +46,7 @@ TextureCommand ParseTextureCommand(Words words, const std::string& command, cons
     std::vector<std::string> names;
     parsed.files = SplitFileWords(parsed.options, command, names);
     if (parsed.all == !names.empty()) {
-        throw UsageError(command + " takes either --all or one or more texture names." +
-                         (parsed.all ? " Options go before --." : ""));
+        throw UsageError(command + " takes either --all or one or more texture names.");
     }
     for (const std::string& name : names) {
         parsed.names.push_back(DecodeName(name));
