@@ -6,6 +6,8 @@
 # make package  builds the Debian packages lathwork-cli and lathwork (.deb) in the build folder
 # make gui-soak  runs the window exerciser for 100,000 random user actions
 #                (SOAK_ACTIONS=n, SOAK_SEED=n to replay a walk; the seed is printed)
+# make race   runs 1,000 pairs of saves of one model at once (RACE_PAIRS=n) and fails on any
+#             change lost while its run reported success
 # make windows       cross-builds lathwork-cli.exe and the core and CLI tests for 64-bit Windows
 # make windows-test  runs those tests under Wine
 # make windows-zip   packs lathwork-cli-VERSION-win64.zip with the README and the licence
@@ -15,7 +17,7 @@ WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench check fuzz-smoke package gui-soak windows windows-test windows-zip clean
+.PHONY: all deps build run test race bench check fuzz-smoke package gui-soak windows windows-test windows-zip clean
 
 all: build
 
@@ -31,6 +33,10 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+RACE_PAIRS ?= 1000
+race: build
+	./scripts/race $(BUILD)/cli/lathwork-cli $(RACE_PAIRS)
 
 bench: build
 	./$(BUILD)/bench/lathwork_bench

@@ -163,6 +163,8 @@ private:
     // BEGIN wrote the chosen file: the change joins its history, and the pane shows the
     // texture as the file now holds it.
     void FileRewritten(lathwork::FileChange change);
+    // What a save could not keep (the owner, say), one message each; the file was saved.
+    void ShowSaveWarnings(const std::vector<std::string>& warnings);
     void StepHistory(bool undo);
     // The list of the mode in front read again where its button reads BEGIN; false when none was.
     bool RescanAfterHistory();

@@ -10,6 +10,8 @@
 #include "modify/RewriteFile.hpp"
 #include "opt/FileIo.hpp"
 
+#include <optional>
+
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -50,8 +52,17 @@ std::string LathworkWindow::HistoryKey() const
     return HasFile() ? QFileInfo(OptPath()).absoluteFilePath().toStdString() : std::string();
 }
 
+void LathworkWindow::ShowSaveWarnings(const std::vector<std::string>& warnings)
+{
+    for (const std::string& warning : warnings) {
+        lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Warning, QStringLiteral("Lathwork"),
+                                          QString::fromStdString(warning)});
+    }
+}
+
 void LathworkWindow::FileRewritten(lathwork::FileChange change)
 {
+    ShowSaveWarnings(change.warnings);
     history_->Record(HistoryKey(), std::move(change.before), std::move(change.after));
     UpdateEditMenu();
     RefreshShownTexture();
@@ -85,18 +96,14 @@ void LathworkWindow::StepHistory(bool undo)
     // was written by someone else since, and would be lost.
     const auto& expected = undo ? change->after : change->before;
     const auto& wanted = undo ? change->before : change->after;
-    bool unchanged = false;
+    std::optional<lathwork::SaveReport> saved;
     const bool done = Guarded([&] {
-        const std::filesystem::path path = lathwork::app::NativePath(OptPath());
-        lathwork::CheckReplaceable(path);
-        unchanged = lathwork::ReadWholeFile(path) == expected;
-        if (unchanged) {
-            lathwork::ReplaceFile(path, wanted);
-        }
+        saved = lathwork::RestoreFile(lathwork::app::NativePath(OptPath()), expected, wanted);
     });
     if (!done) {
         return;
     }
+    const bool unchanged = saved.has_value();
     if (!unchanged) {
         const QString problem = undo ? QStringLiteral("The file has changed since that BEGIN wrote it. Undo would lose "
                                                       "those changes, so the file is left as it is.")
@@ -107,6 +114,7 @@ void LathworkWindow::StepHistory(bool undo)
         return;
     }
     undo ? history_->Undone(file) : history_->Redone(file);
+    ShowSaveWarnings(saved->warnings);
     UpdateEditMenu();
     const bool rescanned = RescanAfterHistory();
     RefreshShownTexture();

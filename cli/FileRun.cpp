@@ -19,7 +19,7 @@ int FileRun::ForEach(const std::function<void(const std::filesystem::path&)>& wo
     const std::size_t count = list_.files.size();
     for (std::size_t i = 0; i < count; ++i) {
         const std::filesystem::path& file = list_.files[i];
-        current_ = "[" + std::to_string(i + 1) + "/" + std::to_string(count) + "] " + platform::PathToUtf8(file);
+        current_ = "[" + std::to_string(i + 1) + "/" + std::to_string(count) + "] " + platform::ShownPath(file);
         progress_.Update(current_);
         std::string message;
         try {
@@ -39,10 +39,17 @@ int FileRun::ForEach(const std::function<void(const std::filesystem::path&)>& wo
         }
         progress_.Clear();
         console_.out.flush();
-        console_.err << "lathwork-cli: " << (Several() ? platform::PathToUtf8(file) + ": " : "") << message << "\n";
+        console_.err << "lathwork-cli: " << (Several() ? platform::ShownPath(file) + ": " : "") << message << "\n";
     }
     progress_.Clear();
     return status;
+}
+
+void FileRun::Warn(const std::string& message)
+{
+    progress_.Clear();
+    console_.out.flush();
+    console_.err << "lathwork-cli: warning: " << message << "\n";
 }
 
 void FileRun::Print(const std::string& text)
@@ -59,7 +66,7 @@ void FileRun::PrintBlock(const std::filesystem::path& file, const std::string& t
 void FileRun::PrintBlock(const std::filesystem::path& file, const std::string& text, bool named)
 {
     if (named) {
-        Print((printedBlock_ ? "\n" : "") + platform::PathToUtf8(file) + ":\n" + text);
+        Print((printedBlock_ ? "\n" : "") + platform::ShownPath(file) + ":\n" + text);
         printedBlock_ = true;
     } else {
         Print(text);

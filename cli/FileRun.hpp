@@ -27,6 +27,8 @@ public:
 
     // Writes text to standard output.
     void Print(const std::string& text);
+    // Writes a warning about the current file to standard error (a file that still succeeded).
+    void Warn(const std::string& message);
     // Writes a file's text output: when named (by default, when there are several files),
     // under a heading "FILE:" and apart from the block before by a blank line.
     void PrintBlock(const std::filesystem::path& file, const std::string& text);

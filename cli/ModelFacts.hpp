@@ -1,42 +1,20 @@
 #pragma once
 
 #include "cli/CloakingBoxes.hpp"
-#include "imaging/TextureSummary.hpp"
-#include "opt/OptImage.hpp"
-#include "opt/Scans.hpp"
-
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
+#include "modify/ModelFacts.hpp"
 
 namespace lathwork::cli {
 
-// One texture node the walk reaches, with what it carries; summary is empty when its child
-// count is neither 0 nor 1 (such a texture is never read or rewritten).
-struct TextureFacts {
-    TextureName name;
-    std::int32_t node = 0;
-    std::int32_t childCount = 0;
-    std::optional<TextureSummary> summary;
-};
+using lathwork::SetFacts;
+using lathwork::TextureFacts;
 
-// One texture set node the walk reaches.
-struct SetFacts {
-    enum class State { Animatable, Animated, Other };
-    std::int32_t node = 0;
-    std::int32_t members = 0; // NodeCount
-    std::int32_t mode = 0;    // SetMode
-    State state = State::Other;
-    int number = 0;           // its "Tex Set" number when animatable, else 0
-};
-
-// What info tells about a model.
+// What info tells about a model (read in the core, see lathwork::ReadWholeModel), the cloaking
+// distances as the window's boxes show them.
 struct ModelFacts {
     std::int64_t size = 0;
     std::int32_t globalOffset = 0;
-    std::vector<TextureFacts> textures; // in walk order, as the preview and extraction visit them
-    std::vector<SetFacts> sets;         // in walk order
+    std::vector<TextureFacts> textures;
+    std::vector<SetFacts> sets;
     ShownDistances cloaking;
 };
 

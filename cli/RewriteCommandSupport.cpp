@@ -4,6 +4,7 @@
 #include "cli/FileReports.hpp"
 #include "cli/NameCodec.hpp"
 #include "cli/UsageError.hpp"
+#include "modify/ModelFacts.hpp"
 #include "modify/RewriteFile.hpp"
 #include "opt/FileIo.hpp"
 #include "opt/OptError.hpp"
@@ -99,6 +100,7 @@ int RewriteEach(const FileList& files, const Options& options, Console& console,
 {
     const bool dryRun = options.Has("--dry-run");
     const bool json = options.Has("--json");
+    const platform::SaveOptions save{.breakLinks = options.Has("--break-links")};
     FileRun run(files, console, options.Has("--quiet"));
     std::vector<std::string> objects;
     auto object = [](const std::filesystem::path& file) {
@@ -107,11 +109,15 @@ int RewriteEach(const FileList& files, const Options& options, Console& console,
     const int status = run.ForEach([&](const std::filesystem::path& file) {
         RewriteReport report;
         if (dryRun) {
-            CheckReplaceable(file);
+            CheckReplaceable(file, save);
             OptImage image = OptImage::Load(file);
+            CheckWholeModel(image, file);
             report = change(image);
         } else {
-            RewriteFile(file, [&](OptImage& image) { report = change(image); });
+            const SaveReport saved = RewriteFile(file, [&](OptImage& image) { report = change(image); }, nullptr, save);
+            for (const std::string& warning : saved.warnings) {
+                run.Warn(warning);
+            }
         }
         if (json) {
             JsonObject counts = object(file);
@@ -142,7 +148,7 @@ void CountsJson(const RewriteReport& report, bool written, JsonObject& json)
 
 std::string CountsLine(const std::filesystem::path& file, const RewriteReport& report)
 {
-    return platform::PathToUtf8(file) + ": textures rewritten " + std::to_string(report.texturesRewritten) +
+    return platform::ShownPath(file) + ": textures rewritten " + std::to_string(report.texturesRewritten) +
            ", palettes copied " + std::to_string(report.palettesCopied) + ", alpha nodes added " +
            std::to_string(report.alphaNodesAdded) + ", sets animated " + std::to_string(report.setsAnimated) +
            ", distance tables written " + std::to_string(report.distanceTablesWritten) + ", bytes added " +

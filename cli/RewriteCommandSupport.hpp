@@ -16,7 +16,7 @@
 namespace lathwork::cli {
 
 // The options every rewrite takes besides its own.
-inline const std::set<std::string> kRewriteFlags = {"--dry-run", "--verbose", "--quiet", "--json"};
+inline const std::set<std::string> kRewriteFlags = {"--dry-run", "--verbose", "--quiet", "--json", "--break-links"};
 
 // The words of the illuminate and transparency commands:
 // FILE... [--colour R,G,B]... [--tolerance T] [extra options] (--all | NAME...), the FILEs
@@ -43,6 +43,8 @@ void RejectNotFound(const RewriteReport& report);
 // the file could be replaced. With --dry-run or --verbose each file that succeeded gets a line
 // of what changed (CountsLine). With --json, once every file is done, one document
 // {"files": [...]} of each file's counts (CountsJson) or its error, instead of those lines.
+// What a save warns of goes to standard error. A file with several names (hard links) is
+// refused unless --break-links is given.
 int RewriteEach(const FileList& files, const Options& options, Console& console,
                 const std::function<RewriteReport(OptImage&)>& change);
 

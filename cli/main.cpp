@@ -26,11 +26,11 @@ constexpr const char* kUsage =
     "  list illumination|transparency|sets FILE... [--json] [--quiet]\n"
     "  list set-textures FILE... K [--json] [--quiet]\n"
     "  extract FILE... [--json] [--quiet]\n"
-    "  illuminate FILE... [--colour R,G,B]... [--tolerance T] [--dry-run] [--verbose] [--json] [--quiet] (--all | [--] NAME...)\n"
-    "  transparency FILE... [--opacity V] [--colour R,G,B]... [--tolerance T] [--dry-run] [--verbose] [--json] [--quiet] (--all | [--] NAME...)\n"
-    "  animate FILE... [--dry-run] [--verbose] [--json] [--quiet] (--all | [--] K...)\n"
+    "  illuminate FILE... [--colour R,G,B]... [--tolerance T] [--dry-run] [--verbose] [--break-links] [--json] [--quiet] (--all | [--] NAME...)\n"
+    "  transparency FILE... [--opacity V] [--colour R,G,B]... [--tolerance T] [--dry-run] [--verbose] [--break-links] [--json] [--quiet] (--all | [--] NAME...)\n"
+    "  animate FILE... [--dry-run] [--verbose] [--break-links] [--json] [--quiet] (--all | [--] K...)\n"
     "  cloak FILE... [--json] [--quiet]\n"
-    "  cloak FILE... [--high TEXT] [--low TEXT] [--dry-run] [--verbose] [--json] [--quiet]\n"
+    "  cloak FILE... [--high TEXT] [--low TEXT] [--dry-run] [--verbose] [--break-links] [--json] [--quiet]\n"
     "  COMMAND --help | --help | --version\n";
 
 // The rest of --help, after the usage.
@@ -51,6 +51,7 @@ constexpr const char* kHelp =
     "  --high TEXT      high-visibility distance: kilometres, NEVER or ALWAYS\n"
     "  --low TEXT       low-visibility distance: kilometres, NEVER or ALWAYS\n"
     "  --dry-run        print per file what the rewrite would change, and write nothing\n"
+    "  --break-links    rewrite a model that has other names (hard links), which keep the old one\n"
     "  --verbose        print per file what the rewrite changed\n"
     "  --json           print one JSON document (see the manual page)\n"
     "  --quiet          no progress line on a terminal\n"

@@ -13,7 +13,7 @@ _lathwork_cli()
     fi
 
     local options=""
-    local rewrite="--dry-run --verbose --json --quiet"
+    local rewrite="--dry-run --verbose --break-links --json --quiet"
     local names=0 # whether the words after -- are texture names or set numbers, not files
     case ${COMP_WORDS[1]} in
     info) options="--json --quiet" ;;

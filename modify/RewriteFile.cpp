@@ -1,23 +1,57 @@
 #include "modify/RewriteFile.hpp"
 
 #include "opt/FileIo.hpp"
+#include "modify/ModelFacts.hpp"
+
+#include <algorithm>
+#include <memory>
 
 namespace lathwork {
 
-void RewriteFile(const std::filesystem::path& path, const std::function<void(OptImage&)>& change, FileChange* kept)
+SaveReport RewriteFile(const std::filesystem::path& path, const std::function<void(OptImage&)>& change,
+                       FileChange* kept, platform::SaveOptions options)
+{
+    CheckReplaceable(path, options);
+    platform::GuardedSave save(path, options);
+    // The mapping stays ours as well as the image's: the result is compared with it, and the
+    // history's copy of the old bytes is taken from it, the one copy made.
+    auto file = std::make_shared<const platform::MappedFile>(save.Map());
+    OptImage image(file->Bytes(), file);
+    CheckWholeModel(image, path);
+    change(image);
+    SaveReport report;
+    report.written = !std::ranges::equal(image.Bytes(), file->Bytes());
+    if (kept != nullptr) {
+        kept->before.assign(file->Bytes().begin(), file->Bytes().end());
+    }
+    file.reset(); // a mapped file cannot be replaced on every system
+    if (report.written) {
+        report.warnings = save.Replace({image.Bytes()});
+    }
+    if (kept != nullptr) {
+        kept->after = report.written ? std::move(image).TakeBytes() : kept->before;
+        kept->warnings = report.warnings;
+    }
+    return report;
+}
+
+std::optional<SaveReport> RestoreFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& expected,
+                                      const std::vector<std::uint8_t>& wanted)
 {
     CheckReplaceable(path);
-    OptImage image = OptImage::Load(path);
-    std::vector<std::uint8_t> before;
-    if (kept != nullptr) {
-        before.assign(image.Bytes().begin(), image.Bytes().end());
+    platform::GuardedSave save(path);
+    {
+        const platform::MappedFile file = save.Map();
+        if (!std::ranges::equal(file.Bytes(), expected)) {
+            return std::nullopt;
+        }
     }
-    change(image);
-    image.Save(path);
-    if (kept != nullptr) {
-        kept->before = std::move(before);
-        kept->after.assign(image.Bytes().begin(), image.Bytes().end());
+    SaveReport report;
+    report.written = expected != wanted;
+    if (report.written) {
+        report.warnings = save.Replace({wanted});
     }
+    return report;
 }
 
 } // namespace lathwork

@@ -97,4 +97,12 @@ void OptImage::Save(const std::filesystem::path& path)
     ReplaceFile(path, Bytes());
 }
 
+std::vector<std::uint8_t> OptImage::TakeBytes() &&
+{
+    Writable(0, 0, "a move");
+    std::vector<std::uint8_t> bytes = std::move(bytes_);
+    *this = OptImage();
+    return bytes;
+}
+
 } // namespace lathwork

@@ -62,6 +62,10 @@ public:
     // are copied first: a system may refuse to replace a file that is still mapped.
     void Save(const std::filesystem::path& path);
 
+    // The bytes, taken out of the image (copied first only when still borrowed); the image is
+    // left empty.
+    std::vector<std::uint8_t> TakeBytes() &&;
+
 private:
     // The writable bytes of [offset, offset + count), after checking they lie in the image.
     std::uint8_t* Writable(std::int64_t offset, std::int64_t count, const char* what);

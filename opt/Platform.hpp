@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -20,7 +21,9 @@ namespace lathwork::platform {
 // its narrow conversions would go through the ANSI code page and lose characters).
 std::filesystem::path PathFromUtf8(std::string_view text);
 std::string PathToUtf8(const std::filesystem::path& path);
-// The path quoted, for messages.
+// The path as text for messages: control bytes (and DEL) are shown as \xHH, so that a name
+// cannot move the cursor or hide part of a message. DisplayPath puts it in quotes.
+std::string ShownPath(const std::filesystem::path& path);
 std::string DisplayPath(const std::filesystem::path& path);
 
 // The program's arguments after its name, as UTF-8.
@@ -52,6 +55,11 @@ struct Entry {
     // Identifies the file across names (device and inode, or volume and file index).
     std::uint64_t device = 0;
     std::uint64_t index = 0;
+    // Names the file has (hard links), its size and its last modification (nanoseconds since
+    // the epoch on POSIX, 100 ns units on Windows); files and folders only.
+    std::uint32_t links = 1;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;
 
     bool SameAs(const Entry& other) const
     {
@@ -98,21 +106,70 @@ private:
 };
 
 // ---- Writing.
+struct SaveOptions {
+    // Rewrite a file that has other names (hard links) too: only the name saved gets the new
+    // contents, the others keep the old ones. Without it such a file is refused.
+    bool breakLinks = false;
+};
+
 // Throws OptError unless the file at path can be replaced: it exists, is not marked read-only,
-// its folder is not marked read-only (where the system honours that), and (Windows) no other
-// program holds it open in a way that forbids replacing it. Links are followed.
-void CheckReplaceable(const std::filesystem::path& path);
+// its folder is not marked read-only (where the system honours that), a sticky folder lets
+// this user replace it (POSIX), it has no other names (unless options.breakLinks), and
+// (Windows) no other program holds it open in a way that forbids replacing it. Links are followed.
+void CheckReplaceable(const std::filesystem::path& path, SaveOptions options = {});
+
+// One save of a file, from loading it to replacing it. The constructor takes an advisory lock
+// on the file (another save of it by this program, in this process or another, waits until
+// this one has replaced the file or given up) and notes what the file is: its identity, size
+// and modification time. Replace writes the new contents only while the file is still exactly
+// that, so a change another program made meanwhile is never overwritten; otherwise it throws
+// "... changed by another program; nothing written". Programs that take no lock are caught
+// by that check alone. Make and end a GuardedSave on one thread (Windows ties its lock to the
+// thread that took it).
+class GuardedSave {
+public:
+    explicit GuardedSave(const std::filesystem::path& path, SaveOptions options = {});
+    ~GuardedSave();
+    GuardedSave(const GuardedSave&) = delete;
+    GuardedSave& operator=(const GuardedSave&) = delete;
+
+    // The locked file's bytes, checked to be the file noted.
+    MappedFile Map() const;
+    // Throws unless the file at the path is still the one noted.
+    void CheckUnchanged() const;
+    // Replaces the file as ReplaceFile does, after CheckUnchanged; the lock is released.
+    // Returns warnings about what could not be kept (the owner or group where this user may not
+    // give the file to them); the new contents are saved all the same.
+    std::vector<std::string> Replace(std::initializer_list<std::span<const std::uint8_t>> parts);
+
+private:
+    void Unlock() noexcept;
+
+    std::filesystem::path shown_;  // as the caller named it, for messages
+    std::filesystem::path target_; // links followed
+    SaveOptions options_;
+    Entry noted_;
+    std::intptr_t lock_ = -1; // descriptor or handle holding the lock
+};
 
 // Replaces the file at path so that a crash at any moment leaves either the old or the new
 // contents: a temporary file in the same folder is written, flushed to disk and moved over the
 // original in one rename, keeping the original's permission bits (POSIX) or its attributes and
 // creation time (Windows; access rights come from the folder, as for any new file there). A link
 // is replaced at its target and stays a link. On failure the original is untouched and the
-// temporary file is removed. A process killed while saving leaves its temporary file
-// (".NAME.lathwork-XXXXXX") beside the intact original; the next successful save of NAME removes
-// such leftovers.
-void ReplaceFile(const std::filesystem::path& path, std::initializer_list<std::span<const std::uint8_t>> parts);
-void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// temporary file is removed. On POSIX the owner and group are kept too where this user may. A
+// process killed while saving leaves its temporary file (".NAME.lathwork-XXXXXX", or
+// ".lathwork-XXXXXX" for a NAME too long to take the mark) beside the intact original; the first
+// save in that folder by a later process removes such leftovers that no running save holds.
+// ReplaceFile is a GuardedSave replaced at once; it returns the warnings of Replace.
+std::vector<std::string> ReplaceFile(const std::filesystem::path& path,
+                                     std::initializer_list<std::span<const std::uint8_t>> parts);
+std::vector<std::string> ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// The steps of a save a test can watch: the new file is complete and on disk (Flushed), it
+// replaced the old one (Replaced). The hook runs on the saving thread; empty for none.
+enum class SaveStep { Flushed, Replaced };
+void SetSaveStepHook(std::function<void(SaveStep, const std::filesystem::path& temporary)> hook);
 
 // Writes a new file (or replaces one) in place; used for the bitmaps the tool creates. A link,
 // pipe or device that has the name is refused, never written through or waited on.

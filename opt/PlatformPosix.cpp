@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,20 +102,99 @@ void WriteStartingFlush(int fd, std::span<const std::uint8_t> bytes, std::int64_
     }
 }
 
-// Creates the temporary file of a save of target; only this process can open it.
+Entry EntryOf(const struct stat& info)
+{
+    Entry entry;
+    entry.device = static_cast<std::uint64_t>(info.st_dev);
+    entry.index = static_cast<std::uint64_t>(info.st_ino);
+    entry.links = static_cast<std::uint32_t>(info.st_nlink);
+    entry.size = static_cast<std::int64_t>(info.st_size);
+    entry.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    if (S_ISLNK(info.st_mode)) {
+        entry.kind = EntryKind::Link;
+    } else if (S_ISREG(info.st_mode)) {
+        entry.kind = EntryKind::File;
+    } else if (S_ISDIR(info.st_mode)) {
+        entry.kind = EntryKind::Folder;
+    } else {
+        entry.kind = EntryKind::Other;
+    }
+    return entry;
+}
+
+// Takes an exclusive advisory lock on fd, waiting for it. A file system that keeps no locks
+// (some network and user-space ones) counts as locked: the check before the replace still
+// catches a save that came between.
+bool LockExclusive(int fd)
+{
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
+            return true;
+        }
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the name path still stands for the file open as fd.
+bool StillNamed(int fd, const fs::path& path)
+{
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
+// Creates the temporary file of a save of target; only this process can open it. It stays
+// locked while it lives, so that the clearing of leftovers in another process passes it by.
+// That clearing may take a new file in the moment before it is locked: then it is made again.
 Descriptor CreateTemporary(const fs::path& target, fs::path& temporary, const fs::path& shown)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = detail::TemporaryPath(target, detail::UniqueText());
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd >= 0) {
-            return Descriptor(fd);
+        Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (fd.get() < 0) {
+            if (errno != EEXIST) {
+                break;
+            }
+            continue;
         }
-        if (errno != EEXIST) {
-            break;
+        if (LockExclusive(fd.get()) && StillNamed(fd.get(), temporary)) {
+            return fd;
         }
     }
     throw OptError("Cannot create a temporary file beside " + DisplayPath(shown) + ": " + Reason(errno) + ".");
+}
+
+// Gives the new file the original's owner, group and permission bits (in that order: a change
+// of owner clears the set-user-ID bits). An owner this user may not give files to is a warning.
+void KeepOwnerAndMode(int fd, const struct stat& original, const fs::path& shown, std::vector<std::string>& warnings)
+{
+    struct stat made {};
+    if (::fstat(fd, &made) == 0 && (made.st_uid != original.st_uid || made.st_gid != original.st_gid) &&
+        ::fchown(fd, original.st_uid, original.st_gid) != 0) {
+        warnings.push_back("Saved " + DisplayPath(shown) + ", but it now belongs to this user: its owner and group "
+                           "could not be kept (" + Reason(errno) + ").");
+    }
+    if (::fchmod(fd, original.st_mode & 07777) != 0) {
+        throw OptError("Cannot write " + DisplayPath(shown) + ": " + Reason(errno) + ".");
+    }
+}
+
+// In a folder with the sticky bit, only the owner of a file (or of the folder, or the
+// administrator) may replace it.
+void CheckSticky(const fs::path& shown, const fs::path& target)
+{
+    struct stat file {};
+    struct stat folder {};
+    const uid_t user = ::geteuid();
+    if (::stat(target.c_str(), &file) == 0 && ::stat(FolderOf(target).c_str(), &folder) == 0 &&
+        (folder.st_mode & S_ISVTX) != 0 && user != 0 && user != file.st_uid && user != folder.st_uid) {
+        throw OptError("Cannot modify " + DisplayPath(shown) + ": its folder lets only the file's owner replace it "
+                       "(the sticky bit), and it belongs to another user.");
+    }
 }
 
 // The whole pages of the given size inside [data, data + size), as [from, to).
@@ -150,18 +230,7 @@ Entry Inspect(const fs::path& path)
         }
         throw OptError("Cannot open " + DisplayPath(path) + ": " + Reason(errno) + ".");
     }
-    Entry entry;
-    entry.device = static_cast<std::uint64_t>(info.st_dev);
-    entry.index = static_cast<std::uint64_t>(info.st_ino);
-    if (S_ISLNK(info.st_mode)) {
-        entry.kind = EntryKind::Link;
-    } else if (S_ISREG(info.st_mode)) {
-        entry.kind = EntryKind::File;
-    } else if (S_ISDIR(info.st_mode)) {
-        entry.kind = EntryKind::Folder;
-    } else {
-        entry.kind = EntryKind::Other;
-    }
+    Entry entry = EntryOf(info);
     // Mode bits as well as access(): the administrator may write anything, but a file or folder
     // the user marked read-only is still not ours to change.
     const int needed = entry.kind == EntryKind::Folder ? W_OK | X_OK : W_OK;
@@ -232,46 +301,90 @@ void MappedFile::Unmap() noexcept
     size_ = 0;
 }
 
-void CheckReplaceable(const fs::path& path)
+void CheckReplaceable(const fs::path& path, SaveOptions options)
 {
-    detail::CheckReplaceableEntry(path, ResolveLinks(path));
+    const fs::path target = ResolveLinks(path);
+    detail::CheckReplaceableEntry(path, target, options);
+    CheckSticky(path, target);
 }
 
-void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std::uint8_t>> parts)
+GuardedSave::GuardedSave(const fs::path& path, SaveOptions options)
+    : shown_(path), target_(ResolveLinks(path)), options_(options)
 {
-    CheckReplaceable(path);
-    const fs::path target = ResolveLinks(path);
+    // Another save that held the lock has usually replaced the file by the time it lets go:
+    // the lock then belongs to a file no longer named, and the new one is locked instead.
+    for (int attempt = 0; lock_ < 0; ++attempt) {
+        struct stat info {};
+        Descriptor fd = OpenRegular(target_, info);
+        if (!LockExclusive(fd.get()) || ::fstat(fd.get(), &info) != 0) {
+            throw OptError("Cannot lock " + DisplayPath(path) + ": " + Reason(errno) + ".");
+        }
+        if (StillNamed(fd.get(), target_)) {
+            noted_ = EntryOf(info);
+            lock_ = fd.release();
+        } else if (attempt >= 100) {
+            detail::CheckSameFile(shown_, EntryOf(info), Inspect(target_)); // throws
+        }
+    }
+    detail::CheckLinks(shown_, noted_, options_);
+}
+
+GuardedSave::~GuardedSave()
+{
+    Unlock();
+}
+
+void GuardedSave::Unlock() noexcept
+{
+    if (lock_ >= 0) {
+        ::close(static_cast<int>(lock_)); // closing the last descriptor releases the lock
+        lock_ = -1;
+    }
+}
+
+std::vector<std::string> GuardedSave::Replace(std::initializer_list<std::span<const std::uint8_t>> parts)
+{
+    CheckReplaceable(shown_, options_);
     struct stat info {};
-    if (::stat(target.c_str(), &info) != 0) {
-        throw OptError("Cannot open " + DisplayPath(path) + ": " + Reason(errno) + ".");
+    if (::stat(target_.c_str(), &info) != 0) {
+        throw OptError("Cannot open " + DisplayPath(shown_) + ": " + Reason(errno) + ".");
     }
 
+    std::vector<std::string> warnings;
     fs::path temporary;
-    Descriptor fd = CreateTemporary(target, temporary, path);
+    Descriptor fd = CreateTemporary(target_, temporary, shown_);
     try {
         std::int64_t offset = 0;
         for (const auto& part : parts) {
-            WriteStartingFlush(fd.get(), part, offset, path);
+            WriteStartingFlush(fd.get(), part, offset, shown_);
         }
-        if (::fchmod(fd.get(), info.st_mode & 07777) != 0 || ::fsync(fd.get()) != 0) {
-            throw OptError("Cannot write " + DisplayPath(path) + ": " + Reason(errno) + ".");
+        KeepOwnerAndMode(fd.get(), info, shown_, warnings);
+        if (::fsync(fd.get()) != 0) {
+            throw OptError("Cannot write " + DisplayPath(shown_) + ": " + Reason(errno) + ".");
         }
-        if (::close(fd.release()) != 0) {
-            throw OptError("Cannot write " + DisplayPath(path) + ": " + Reason(errno) + ".");
-        }
-        if (::rename(temporary.c_str(), target.c_str()) != 0) {
-            throw OptError("Cannot replace " + DisplayPath(path) + ": " + Reason(errno) + ".");
+        detail::ReportSaveStep(SaveStep::Flushed, temporary);
+        CheckUnchanged();
+        if (::rename(temporary.c_str(), target_.c_str()) != 0) {
+            throw OptError("Cannot replace " + DisplayPath(shown_) + ": " + Reason(errno) + ".");
         }
     } catch (...) {
         ::unlink(temporary.c_str());
         throw;
     }
+    // The temporary stays locked until its name is the file's: the clearing of leftovers in
+    // another process never takes it. Closing it may report a delayed write error.
+    if (::close(fd.release()) != 0) {
+        warnings.push_back("Saved " + DisplayPath(shown_) + ", but closing it reported: " + Reason(errno) + ".");
+    }
+    Unlock();
     // Make the rename itself durable.
-    Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor folder(::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) {
         ::fsync(folder.get());
     }
-    detail::RemoveStaleTemporaries(target);
+    detail::ReportSaveStep(SaveStep::Replaced, temporary);
+    detail::RemoveStaleTemporaries(target_);
+    return warnings;
 }
 
 void WriteNewFile(const fs::path& path, std::span<const std::uint8_t> bytes)
@@ -298,6 +411,22 @@ void RemoveLeftover(const fs::path& path) noexcept
         ::unlink(path.c_str());
     }
 }
+
+namespace detail {
+
+// A running save holds its temporary file locked; a killed one's lock died with it. The file
+// is removed only while this process holds the lock, and only if the name is still that file.
+void RemoveUnheldTemporary(const fs::path& path) noexcept
+{
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat info {};
+    if (fd.get() >= 0 && ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+        ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && StillNamed(fd.get(), path)) {
+        ::unlink(path.c_str());
+    }
+}
+
+} // namespace detail
 
 void AdviseLargePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t size)
 {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwctype>
 #include <io.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -215,6 +216,47 @@ void WriteAndClose(Handle file, std::initializer_list<std::span<const std::uint8
     }
 }
 
+Entry EntryOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    Entry entry;
+    entry.kind = EntryKind::File;
+    entry.device = info.dwVolumeSerialNumber;
+    entry.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    entry.links = info.nNumberOfLinks;
+    entry.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+    entry.modified = static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                               info.ftLastWriteTime.dwLowDateTime);
+    return entry;
+}
+
+// The save lock is a mutex named after the file's full path. A lock on the file itself would
+// need a handle open on it, and Windows refuses to replace a file while any handle is open on
+// it: every waiting save, and the lock's own handle, would make the replace fail. Another
+// name for the same file gets another mutex; the check before the replace still guards it.
+HANDLE LockSavePath(const fs::path& target)
+{
+    std::error_code ec;
+    const fs::path full = fs::absolute(target, ec);
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a of the path, case folded as NTFS does
+    for (const wchar_t ch : (ec ? target : full).lexically_normal().wstring()) {
+        hash = (hash ^ static_cast<std::uint64_t>(::towupper(ch))) * 1099511628211ull;
+    }
+    std::wstring name = L"Local\\lathwork-save-";
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    }
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (mutex == nullptr) {
+        return nullptr;
+    }
+    const DWORD waited = ::WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) { // abandoned: its holder died
+        ::CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
 // Asking for the right to delete a file fails while another program holds it open without
 // allowing that; replacing it would fail the same way. The error, or ERROR_SUCCESS.
 DWORD ProbeDelete(const fs::path& target)
@@ -274,8 +316,7 @@ Entry Inspect(const fs::path& path)
         entry.kind = EntryKind::Other; // a device, a pipe or a console
         return entry;
     }
-    entry.device = info.dwVolumeSerialNumber;
-    entry.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    entry = EntryOf(info);
     if (IsLink(handle.get(), info.dwFileAttributes)) {
         entry.kind = EntryKind::Link;
     } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -357,12 +398,45 @@ void MappedFile::Unmap() noexcept
     size_ = 0;
 }
 
-void CheckReplaceable(const fs::path& path)
+void CheckReplaceable(const fs::path& path, SaveOptions options)
 {
     const fs::path target = ResolveLinks(path);
-    detail::CheckReplaceableEntry(path, target);
+    detail::CheckReplaceableEntry(path, target, options);
     if (const DWORD error = ProbeDelete(target); error != ERROR_SUCCESS) {
         throw OptError("Cannot modify " + DisplayPath(path) + ": " + Reason(error) + ".");
+    }
+}
+
+// A mutex belongs to the thread that took it: a GuardedSave is made and ended on one thread.
+GuardedSave::GuardedSave(const fs::path& path, SaveOptions options)
+    : shown_(path), target_(ResolveLinks(path)), options_(options)
+{
+    const HANDLE mutex = LockSavePath(target_);
+    if (mutex == nullptr) {
+        throw OptError("Cannot lock " + DisplayPath(path) + ": " + LastReason() + ".");
+    }
+    lock_ = reinterpret_cast<std::intptr_t>(mutex);
+    noted_ = Inspect(target_);
+    if (noted_.kind != EntryKind::File) {
+        std::int64_t size = 0;
+        OpenRegular(target_, size); // throws the reason
+        throw OptError("Cannot read " + DisplayPath(path) + ": it is not a regular file.");
+    }
+    detail::CheckLinks(shown_, noted_, options_);
+}
+
+GuardedSave::~GuardedSave()
+{
+    Unlock();
+}
+
+void GuardedSave::Unlock() noexcept
+{
+    if (lock_ >= 0) {
+        const auto mutex = reinterpret_cast<HANDLE>(lock_);
+        ::ReleaseMutex(mutex);
+        ::CloseHandle(mutex);
+        lock_ = -1;
     }
 }
 
@@ -370,29 +444,33 @@ void CheckReplaceable(const fs::path& path)
 // holds the old file or the new one at every moment. (ReplaceFileW would also carry over access
 // rights set on the file itself, but it is not one step everywhere: under Wine a process killed
 // inside it leaves no model at all.)
-void ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std::uint8_t>> parts)
+std::vector<std::string> GuardedSave::Replace(std::initializer_list<std::span<const std::uint8_t>> parts)
 {
-    CheckReplaceable(path);
-    const fs::path target = ResolveLinks(path);
-    const Original original = Describe(target);
+    CheckReplaceable(shown_, options_);
+    const Original original = Describe(target_);
     fs::path temporary;
-    Handle file = CreateTemporary(target, temporary, path);
+    Handle file = CreateTemporary(target_, temporary, shown_);
     try {
-        WriteAndClose(std::move(file), parts, original, path);
+        WriteAndClose(std::move(file), parts, original, shown_);
         ::SetFileAttributesW(temporary.c_str(), original.attributes); // the move keeps them
+        detail::ReportSaveStep(SaveStep::Flushed, temporary);
+        CheckUnchanged();
     } catch (...) {
         ::DeleteFileW(temporary.c_str());
         throw;
     }
-    if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DWORD error = ::GetLastError();
-        if (error == ERROR_ACCESS_DENIED && ProbeDelete(target) == ERROR_SHARING_VIOLATION) {
+        if (error == ERROR_ACCESS_DENIED && ProbeDelete(target_) == ERROR_SHARING_VIOLATION) {
             error = ERROR_SHARING_VIOLATION; // opened by another program since the check
         }
         ::DeleteFileW(temporary.c_str());
-        throw OptError("Cannot replace " + DisplayPath(path) + ": " + Reason(error) + ".");
+        throw OptError("Cannot replace " + DisplayPath(shown_) + ": " + Reason(error) + ".");
     }
-    detail::RemoveStaleTemporaries(target);
+    Unlock();
+    detail::ReportSaveStep(SaveStep::Replaced, temporary);
+    detail::RemoveStaleTemporaries(target_);
+    return {};
 }
 
 void WriteNewFile(const fs::path& path, std::span<const std::uint8_t> bytes)
@@ -424,6 +502,17 @@ void RemoveLeftover(const fs::path& path) noexcept
         ::DeleteFileW(path.c_str());
     }
 }
+
+namespace detail {
+
+// A running save opens its temporary file shared with no one, so the removal fails while it
+// lives.
+void RemoveUnheldTemporary(const fs::path& path) noexcept
+{
+    RemoveLeftover(path);
+}
+
+} // namespace detail
 
 void AdviseLargePages(void*, std::size_t)
 {

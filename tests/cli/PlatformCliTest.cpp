@@ -100,5 +100,31 @@ TEST(PlatformCli, PathsWithAnyCharactersReachTheToolAndArePrintedAsGiven)
     EXPECT_NE(result.err.find("\xC3\x9C.opt"), std::string::npos) << result.err;
 }
 
+// A model with a second name is refused, by a dry run too, unless --break-links is given; then
+// the other name keeps the old bytes. A control byte in a name comes back escaped.
+TEST(PlatformCli, HardLinksAreRefusedUnlessBrokenAndControlBytesAreEscaped)
+{
+    TempFolder folder;
+    const fs::path file = folder / "SHIP.OPT";
+    const Bytes old = Build(SimpleModel({MakeTexture("TEX00001")})).bytes;
+    WriteFile(file, old);
+    fs::create_hard_link(file, folder / "LINK.OPT");
+    for (const char* dry : {"--dry-run", "--verbose"}) {
+        const CommandResult result = Cli({"illuminate", Word(file), "--all", dry});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find("--break-links"), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(ReadFile(file), old);
+    const CommandResult result = Cli({"illuminate", Word(file), "--all", "--break-links"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(ReadFile(file), old);
+    EXPECT_EQ(ReadFile(folder / "LINK.OPT"), old);
+#ifndef _WIN32 // Windows allows no control characters in names
+    const CommandResult odd = Cli({"cloak", Word(folder / "A\x1b]0;x\x07.opt"), "--high", "5"});
+    EXPECT_EQ(odd.status, 1);
+    EXPECT_NE(odd.err.find("A\\x1B]0;x\\x07.opt"), std::string::npos) << odd.err;
+#endif
+}
+
 } // namespace
 } // namespace lathwork

@@ -16,6 +16,8 @@
 #include <thread>
 #ifndef _WIN32
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
@@ -152,6 +154,8 @@ TEST(CrashSafeSave, KillingARewriteAtRandomMomentsLeavesOldOrNewBytes)
 #endif
 }
 
+// Leftovers of any model in the folder go (".lathwork-XXXXXX" is the one of a model with a very
+// long name); a temporary file a running save holds stays.
 TEST(CrashSafeSave, ASuccessfulSaveLeavesNoTemporaryFileAndRemovesOnlyStaleOnesOfItsOwn)
 {
     TempFolder folder;
@@ -160,20 +164,27 @@ TEST(CrashSafeSave, ASuccessfulSaveLeavesNoTemporaryFileAndRemovesOnlyStaleOnesO
     WriteFile(file, old);
     // Leftovers of killed saves of this file, and files that only look alike.
     for (const char* name : {".MODEL.OPT.lathwork-a1B2c3", ".MODEL.OPT.lathwork-zzzzzz", ".OTHER.OPT.lathwork-a1B2c3",
-                             ".MODEL.OPT.lathwork-toolong", "MODEL.OPT.lathwork-a1B2c3", ".MODEL.OPT.lathwork-"}) {
+                             ".lathwork-a1B2c3", ".MODEL.OPT.lathwork-toolong", "MODEL.OPT.lathwork-a1B2c3",
+                             ".MODEL.OPT.lathwork-", ".MODEL.OPT.lathwork-HELD12"}) {
         WriteFile(folder / name, {1, 2, 3});
     }
     fs::create_directory(folder / ".MODEL.OPT.lathwork-dir123");
     std::vector<std::string> kept = {".MODEL.OPT.lathwork-", ".MODEL.OPT.lathwork-dir123", ".MODEL.OPT.lathwork-toolong",
-                                      ".OTHER.OPT.lathwork-a1B2c3", "MODEL.OPT", "MODEL.OPT.lathwork-a1B2c3"};
-#ifndef _WIN32 // links need administrator rights on Windows
+                                      "MODEL.OPT", "MODEL.OPT.lathwork-a1B2c3"};
+#ifndef _WIN32 // links need administrator rights on Windows; a running save holds its file locked
     fs::create_symlink(file, folder / ".MODEL.OPT.lathwork-link12");
-    kept.insert(kept.begin() + 2, ".MODEL.OPT.lathwork-link12");
+    kept.insert(kept.begin() + 1, ".MODEL.OPT.lathwork-HELD12");
+    kept.insert(kept.begin() + 3, ".MODEL.OPT.lathwork-link12");
+    const int held = ::open((folder / ".MODEL.OPT.lathwork-HELD12").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
 #endif
 
     RewriteFile(file, IlluminateAll);
     EXPECT_EQ(ReadFile(file), Rewritten(old));
     EXPECT_EQ(folder.Entries(), kept);
+#ifndef _WIN32
+    ::close(held);
+#endif
 }
 
 TEST(CrashSafeSave, AFullDiskLeavesTheOriginalByteIdentical)
