@@ -38,7 +38,7 @@ TEST(Scripting, WordsMeanTheSameInEveryFolder)
 {
     TempFolder plain;
     TempFolder confusing;
-    for (const std::string& sub : {"1", "--x", "--dry-run"}) {
+    for (const char* sub : {"1", "--x", "--dry-run"}) {
         fs::create_directory(confusing / sub);
         WriteFile(confusing / sub / "A.OPT", Model());
     }
@@ -67,7 +67,7 @@ TEST(Scripting, AnOutputThatCannotBeWrittenFails)
     }
     TempFolder folder;
     WriteFile(folder / "A.OPT", Model());
-    for (const std::string& word : {"--json", "--quiet"}) {
+    for (const char* word : {"--json", "--quiet"}) {
         const CommandResult result = CliIn(folder.Path(), {"info", "A.OPT", word}, "/dev/full");
         EXPECT_EQ(result.status, 1);
         EXPECT_NE(result.err.find("cannot write the output"), std::string::npos) << result.err;
