@@ -112,23 +112,17 @@ std::vector<TextureName> Names(std::mt19937& rng, const Bytes& bytes)
     return names;
 }
 
-// The same request with its names shuffled and each repeated: the one-pass result must not
-// change.
+// The same request with its names shuffled and each repeated. Where no pointer lies past the
+// end the result does not depend on the order; a pointer the growing file reaches does, so
+// the shuffled request is held against the oracle run with the same order.
 template <typename Request>
-void ExpectOrderFree(std::mt19937& rng, const Bytes& bytes, Request request, const Outcome& expected)
+void CompareShuffled(std::mt19937& rng, const Bytes& bytes, Request request, Tally& tally)
 {
     std::vector<TextureName> names = request.names;
     names.insert(names.end(), request.names.begin(), request.names.end());
     std::shuffle(names.begin(), names.end(), rng);
-    // notFound lists names in request order: keep that part comparable by leaving them out.
-    std::erase_if(names, [&](const TextureName& n) {
-        return std::find(expected.report.notFound.begin(), expected.report.notFound.end(), n) !=
-               expected.report.notFound.end();
-    });
     request.names = names;
-    Outcome shuffled = Apply(bytes, request);
-    shuffled.report.notFound = expected.report.notFound;
-    ExpectSame(shuffled, expected);
+    Compare(bytes, request, tally);
 }
 
 // Illumination, transparency on its result, illumination again: second runs and c = 1 textures
@@ -140,12 +134,12 @@ void CompareChain(std::mt19937& rng, const Bytes& model, Tally& tally)
     if (!first || first->threw) {
         return;
     }
-    ExpectOrderFree(rng, model, lit, *first);
+    CompareShuffled(rng, model, lit, tally);
     const TransparencyRequest clear{Names(rng, first->bytes), RandomColours(rng, first->bytes),
                                     std::uniform_int_distribution<int>(0, 255)(rng)};
     const auto second = Compare(first->bytes, clear, tally);
     if (second && !second->threw) {
-        ExpectOrderFree(rng, first->bytes, clear, *second);
+        CompareShuffled(rng, first->bytes, clear, tally);
         Compare(second->bytes, IlluminationRequest{Names(rng, second->bytes), RandomColours(rng, second->bytes)}, tally);
     }
 }
