@@ -9,6 +9,7 @@
 #include "opt/FileIo.hpp"
 #include "opt/OptImage.hpp"
 #include "opt/Scans.hpp"
+#include "testkit/WalkingOracle.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -16,41 +17,44 @@ namespace {
 
 using namespace lathwork;
 
-void InMemory(benchmark::State& state, RewriteEngine engine, bool transparency)
+void InMemory(benchmark::State& state, bool walking, bool transparency)
 {
     const auto bytes = ReadWholeFile(bench::ModelFile(static_cast<int>(state.range(0))));
-    bool onePass = false;
     for (auto _ : state) {
         state.PauseTiming();
         OptImage image{std::vector<std::uint8_t>(bytes)};
         state.ResumeTiming();
-        onePass = transparency ? RunTransparency(image, {ScanTransparencyTextures(image), {}, 111}, engine).onePass
-                               : RunIllumination(image, {ScanIlluminationTextures(image), {}}, engine).onePass;
+        if (transparency) {
+            const TransparencyRequest request{ScanTransparencyTextures(image), {}, 111};
+            walking ? testkit::WalkTransparency(image, request) : RunTransparency(image, request);
+        } else {
+            const IlluminationRequest request{ScanIlluminationTextures(image), {}};
+            walking ? testkit::WalkIllumination(image, request) : RunIllumination(image, request);
+        }
     }
-    state.counters["one_pass"] = onePass ? 1 : 0;
 }
 
 void BM_IlluminationInMemory(benchmark::State& state)
 {
-    InMemory(state, RewriteEngine::OnePass, false);
+    InMemory(state, false, false);
 }
 BENCHMARK(BM_IlluminationInMemory)->Arg(500)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_TransparencyInMemory(benchmark::State& state)
 {
-    InMemory(state, RewriteEngine::OnePass, true);
+    InMemory(state, false, true);
 }
 BENCHMARK(BM_TransparencyInMemory)->Arg(500)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_IlluminationWalkingInMemory(benchmark::State& state)
 {
-    InMemory(state, RewriteEngine::Walking, false);
+    InMemory(state, true, false);
 }
 BENCHMARK(BM_IlluminationWalkingInMemory)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_TransparencyWalkingInMemory(benchmark::State& state)
 {
-    InMemory(state, RewriteEngine::Walking, true);
+    InMemory(state, true, true);
 }
 BENCHMARK(BM_TransparencyWalkingInMemory)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -3,19 +3,23 @@
 // bytes, each in front of one byte of the loaded file, and as slots that will designate new
 // bytes; the result is then written once, front to back, and every pointer is set once.
 //
-// This gives exactly the bytes of the walking engine when every structure the walk and the
-// rewrites read lies inside the file and none overlaps another (a palette shared by several
-// textures, or a node reached twice, counts once). Then a change touches only its own texture,
-// palette and new bytes; every insertion lands between structures; and a pointer, moved at
-// every insertion at or before its target, keeps designating the byte it designated in the
-// loaded file. The result no longer depends on the order of the changes: lighting a palette
-// twice lights it once (so a texture copying a palette that another lights in place gets the
-// same bytes either way), and a texture with a child is not made transparent again, so each
-// node is changed once however often its name is selected.
+// This gives exactly the bytes of inserting the blocks one at a time, moving every pointer at
+// each insertion, when every structure the walk and the rewrites read lies inside the file and
+// none overlaps another (a palette shared by several textures, or a node reached twice, counts
+// once). Then a change touches only its own texture, palette and new bytes; every insertion
+// lands between structures; and a pointer, moved at every insertion at or before its target,
+// keeps designating the byte it designated in the loaded file. Lighting a palette twice lights
+// it once, and a texture with a child is not made transparent again, so each node is changed
+// once however often its name is selected.
 //
-// A pointer past the end of the file stays as it is until the growing file reaches it; a file
-// where that would happen, one that fails the check, and one the walk refuses, are left to the
-// walking engine.
+// Insertion order still shows in two places. Each block is placed right behind the byte in
+// front of it, so blocks in front of one loaded byte stand in reverse insertion order. And a
+// pointer past the end of the file is left alone while the file is shorter than its target;
+// from the first insertion after which the file reaches it, it designates whatever then stands
+// there and moves with it. Both follow from the insertion order: edits in the order their
+// names are first selected, each edit's blocks in the order it adds them.
+//
+// A file that fails the check, or that the walk refuses, is refused with an OptError.
 
 #include "modify/RewriteEngines.hpp"
 
@@ -78,6 +82,31 @@ struct Block {
     std::int32_t size = 0;
     std::size_t edit = 0;
     Content content = Content::ChildSlot;
+    std::size_t step = 0; // 1-based place in insertion order
+};
+
+// Prefix sums over blocks in file order, for the blocks inserted so far.
+class Fenwick {
+public:
+    explicit Fenwick(std::size_t n) : tree_(n + 1, 0) {}
+    void Add(std::size_t i, std::int64_t v)
+    {
+        for (++i; i < tree_.size(); i += i & (~i + 1)) {
+            tree_[i] += v;
+        }
+    }
+    // Sum of the first n entries.
+    std::int64_t Prefix(std::size_t n) const
+    {
+        std::int64_t sum = 0;
+        for (; n > 0; n -= n & (~n + 1)) {
+            sum += tree_[n];
+        }
+        return sum;
+    }
+
+private:
+    std::vector<std::int64_t> tree_;
 };
 
 class OnePass {
@@ -87,24 +116,37 @@ public:
     {
     }
 
-    // False when the file needs the walking engine.
-    bool Plan(const std::vector<TextureName>& names)
+    // Throws OptError for a file whose structures this rewrite cannot place.
+    void Plan(const std::vector<TextureName>& names)
     {
         WalkSurvey survey;
-        try {
-            g_ = ReadPointerBase(loaded_);
-            slots_ = CollectPointerSlots(loaded_, g_, {}, &survey);
-        } catch (const OptError&) {
-            return false; // the walking engine meets the same damage, or none if it walks less
-        }
+        g_ = ReadPointerBase(loaded_);
+        slots_ = CollectPointerSlots(loaded_, g_, {}, &survey);
         if (!DisjointInsideFile(std::move(survey.extents), loaded_.Size())) {
-            return false;
+            throw OptError("The file cannot be rewritten: some of its nodes, textures or palettes overlap one "
+                           "another or reach past its end. Nothing was written.");
         }
         Select(names, survey.textures);
         for (std::size_t i = 0; i < edits_.size(); ++i) {
             AddBlocks(i);
         }
-        return PlaceBlocks();
+        PlaceBlocks();
+    }
+
+    bool Grows() const { return !blocks_.empty(); }
+
+    // Without insertions only palettes a texture owns are lit, where they stand.
+    RewriteReport ProduceInPlace(OptImage& image)
+    {
+        for (const Edit& edit : edits_) {
+            if (illuminate_) {
+                std::vector<std::uint8_t> palette = image.ReadBytes(edit.palette, kPaletteBlockBytes);
+                LightPalette(palette, change_.colours);
+                image.WriteBytes(edit.palette, palette);
+            }
+        }
+        report_.texturesRewritten = static_cast<int>(edits_.size());
+        return report_;
     }
 
     // The result, written front to back.
@@ -126,7 +168,6 @@ public:
         }
         report_.texturesRewritten = static_cast<int>(edits_.size());
         report_.bytesAdded = length_ - loaded_.Size();
-        report_.onePass = true;
         return report_;
     }
 
@@ -174,44 +215,48 @@ private:
         using Content = Block::Content;
         if (illuminate_) {
             if (!edit.ownsPalette) {
-                blocks_.push_back({edit.end, kPaletteBlockBytes, i, Content::PaletteCopy});
+                Add({edit.end, kPaletteBlockBytes, i, Content::PaletteCopy});
                 ++report_.palettesCopied;
             }
             return;
         }
         const std::int32_t alphaSize = CheckedAdd(kAlphaHeaderBytes, edit.dataSize);
-        blocks_.push_back({edit.texture.ChildSlot(), 4, i, Content::ChildSlot});
+        Add({edit.texture.ChildSlot(), 4, i, Content::ChildSlot});
         if (edit.ownsPalette) {
-            blocks_.push_back({CheckedAdd(edit.end, kPaletteBlockBytes), alphaSize, i, Content::AlphaNode});
+            Add({CheckedAdd(edit.end, kPaletteBlockBytes), alphaSize, i, Content::AlphaNode});
         } else {
-            blocks_.push_back({edit.end, CheckedAdd(kPaletteBlockBytes, alphaSize), i, Content::PaletteCopyAndAlphaNode});
+            Add({edit.end, CheckedAdd(kPaletteBlockBytes, alphaSize), i, Content::PaletteCopyAndAlphaNode});
             ++report_.palettesCopied;
         }
         ++report_.alphaNodesAdded;
     }
 
-    // Sorts the blocks into file order and works out where everything stands in the result.
-    bool PlaceBlocks()
+    void Add(Block block)
     {
-        std::sort(blocks_.begin(), blocks_.end(), [](const Block& a, const Block& b) { return a.anchor < b.anchor; });
+        block.step = blocks_.size() + 1;
+        blocks_.push_back(block);
+    }
+
+    // Sorts the blocks into file order and works out where everything stands in the result.
+    void PlaceBlocks()
+    {
+        std::vector<std::int64_t> grown{loaded_.Size()}; // the length after each insertion
+        for (const Block& block : blocks_) {
+            grown.push_back(grown.back() + block.size);
+        }
+        // Later insertions in front of one byte stand in front of earlier ones.
+        std::sort(blocks_.begin(), blocks_.end(), [](const Block& a, const Block& b) {
+            return a.anchor != b.anchor ? a.anchor < b.anchor : a.step > b.step;
+        });
         std::int64_t total = 0;
-        for (std::size_t i = 0; i < blocks_.size(); ++i) {
-            if (i > 0 && blocks_[i].anchor == blocks_[i - 1].anchor) {
-                return false; // two blocks in front of one byte: not a file this engine knows
-            }
-            anchors_.push_back(blocks_[i].anchor);
+        for (const Block& block : blocks_) {
+            anchors_.push_back(block.anchor);
             before_.push_back(total);
-            total += blocks_[i].size;
+            total += block.size;
         }
         before_.push_back(total);
         length_ = CheckedAdd(loaded_.Size(), total);
-        for (const std::int32_t slot : slots_) {
-            const std::int32_t value = loaded_.ReadLong(slot);
-            if (PlaceOfTarget(value, g_, loaded_.Size()) == TargetPlace::PastEnd &&
-                PlaceOfTarget(value, g_, length_) != TargetPlace::PastEnd) {
-                return false; // the grown file would reach it part way through
-            }
-        }
+        PlacePastEnd(grown);
         for (std::size_t i = 0; i < blocks_.size(); ++i) {
             Edit& edit = edits_[blocks_[i].edit];
             const std::int64_t start = blocks_[i].anchor + before_[i];
@@ -230,7 +275,54 @@ private:
                 edit.paletteAt = Moved(edit.palette);
             }
         }
-        return true;
+    }
+
+    // The final values of slots whose target lies past the loaded end but within the result.
+    // Such a target t comes inside the file after insertion k, the first with grown[k] >= t;
+    // from then on it is the byte at t of that file (or its end) and moves with that byte.
+    // Slots are taken in order of k while the blocks' sizes enter a Fenwick tree in insertion
+    // order, so each lookup sees exactly the blocks present after step k.
+    void PlacePastEnd(const std::vector<std::int64_t>& grown)
+    {
+        struct Reached {
+            std::size_t step;
+            std::int64_t target;
+            std::int32_t slot;
+        };
+        std::vector<Reached> reached;
+        for (const std::int32_t slot : slots_) {
+            const std::int64_t target = static_cast<std::int64_t>(loaded_.ReadLong(slot)) - g_;
+            const auto k = static_cast<std::size_t>(std::lower_bound(grown.begin(), grown.end(), target) - grown.begin());
+            if (target > loaded_.Size() && k + 1 < grown.size()) { // reached before the last insertion
+                reached.push_back({k, target, slot});
+            }
+        }
+        std::sort(reached.begin(), reached.end(), [](const Reached& a, const Reached& b) { return a.step < b.step; });
+        std::vector<std::size_t> placeOfStep(blocks_.size() + 1);
+        for (std::size_t i = 0; i < blocks_.size(); ++i) {
+            placeOfStep[blocks_[i].step] = i;
+        }
+        Fenwick present(blocks_.size());
+        std::size_t inserted = 0;
+        for (const Reached& r : reached) {
+            for (; inserted < r.step; ++inserted) {
+                present.Add(placeOfStep[inserted + 1], blocks_[placeOfStep[inserted + 1]].size);
+            }
+            // Blocks in file order before the byte at target: the present ones that end at or
+            // before it and the absent ones whose neighbours stand at or before it.
+            std::size_t lo = 0;
+            std::size_t hi = blocks_.size();
+            while (lo < hi) {
+                const std::size_t mid = (lo + hi) / 2;
+                if (anchors_[mid] + present.Prefix(mid + 1) <= r.target) {
+                    lo = mid + 1;
+                } else {
+                    hi = mid;
+                }
+            }
+            const std::int64_t absent = before_[lo] - present.Prefix(lo);
+            pastEnd_.emplace_back(r.slot, Pointer(r.target + absent));
+        }
     }
 
     // Where loaded byte b stands in the result: behind every block in front of it or an
@@ -280,6 +372,9 @@ private:
                 codec::StoreLong(out.data() + Moved(slot), Pointer(moved));
             }
         }
+        for (const auto& [slot, value] : pastEnd_) {
+            codec::StoreLong(out.data() + Moved(slot), value);
+        }
     }
 
     // The texture's own fields, and its palette where it is lit in place.
@@ -307,23 +402,23 @@ private:
     std::vector<Block> blocks_;            // in file order once placed
     std::vector<std::int32_t> anchors_;    // blocks_' anchors
     std::vector<std::int64_t> before_;     // bytes of the blocks in front of blocks_[i]; then all
+    std::vector<std::pair<std::int32_t, std::int32_t>> pastEnd_; // slot, final value
     std::int32_t length_ = 0;
     RewriteReport report_;
 };
 
 } // namespace
 
-std::optional<RewriteReport> RunOnePass(OptImage& image, const std::vector<TextureName>& names,
-                                        const TextureChange& change)
+RewriteReport RunOnePass(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change)
 {
     if (names.empty()) {
         RewriteReport report;
-        report.onePass = true;
         return report;
     }
     OnePass pass(image, change);
-    if (!pass.Plan(names)) {
-        return std::nullopt;
+    pass.Plan(names);
+    if (!pass.Grows()) {
+        return pass.ProduceInPlace(image);
     }
     std::vector<std::uint8_t> result;
     const RewriteReport report = pass.Produce(result);

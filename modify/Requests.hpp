@@ -30,7 +30,6 @@ struct RewriteReport {
     int setsAnimated = 0;              // texture sets made animated
     int distanceTablesWritten = 0;     // BranchNode distance tables written (one per visit)
     std::int64_t bytesAdded = 0;       // growth of the file
-    bool onePass = false;              // produced in one pass (see RewriteEngine)
 };
 
 } // namespace lathwork

@@ -4,20 +4,12 @@
 #include "modify/TextureChanges.hpp"
 #include "opt/OptImage.hpp"
 
-#include <optional>
 #include <vector>
 
 namespace lathwork {
 
-// The two engines behind RunIllumination and RunTransparency (see RewriteEngine). Both leave
-// BodyLength to their caller.
-
-// The plain algorithm, step by step on one contiguous buffer.
-RewriteReport RunWalking(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change);
-
-// The whole rewrite in one pass, or nullopt (image untouched) when the file needs the walking
-// engine to get the same bytes.
-std::optional<RewriteReport> RunOnePass(OptImage& image, const std::vector<TextureName>& names,
-                                        const TextureChange& change);
+// The whole rewrite behind RunIllumination and RunTransparency in one pass, leaving BodyLength
+// to its caller. Throws OptError (image untouched) for a file whose structures it cannot place.
+RewriteReport RunOnePass(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change);
 
 } // namespace lathwork

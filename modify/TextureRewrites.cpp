@@ -7,31 +7,24 @@ namespace lathwork {
 
 namespace {
 
-RewriteReport Run(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change,
-                  RewriteEngine engine)
+RewriteReport Run(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change)
 {
     CheckTextureChange(change);
-    std::optional<RewriteReport> report;
-    if (engine == RewriteEngine::OnePass) {
-        report = RunOnePass(image, names, change);
-    }
-    if (!report) {
-        report = RunWalking(image, names, change);
-    }
+    const RewriteReport report = RunOnePass(image, names, change);
     image.WriteLong(layout::kBodyLength, CheckedAdd(image.Size(), -8));
-    return *report;
+    return report;
 }
 
 } // namespace
 
-RewriteReport RunIllumination(OptImage& image, const IlluminationRequest& request, RewriteEngine engine)
+RewriteReport RunIllumination(OptImage& image, const IlluminationRequest& request)
 {
-    return Run(image, request.names, {TextureChange::Kind::Illumination, request.colours, 255}, engine);
+    return Run(image, request.names, {TextureChange::Kind::Illumination, request.colours, 255});
 }
 
-RewriteReport RunTransparency(OptImage& image, const TransparencyRequest& request, RewriteEngine engine)
+RewriteReport RunTransparency(OptImage& image, const TransparencyRequest& request)
 {
-    return Run(image, request.names, {TextureChange::Kind::Transparency, request.colours, request.opacity}, engine);
+    return Run(image, request.names, {TextureChange::Kind::Transparency, request.colours, request.opacity});
 }
 
 } // namespace lathwork

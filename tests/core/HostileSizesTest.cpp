@@ -6,6 +6,7 @@
 #include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
+#include "testkit/WalkingOracle.hpp"
 #include "testkit/ReliabilityFixtures.hpp"
 #include "testkit/RewriteFixtures.hpp"
 #include "testkit/TestFiles.hpp"
@@ -230,17 +231,17 @@ TEST(HostileSizes, PointersNearTheTopOfTheRangeGiveACleanErrorOrAValidModel)
         tree.globalOffset = std::numeric_limits<std::int32_t>::max() - length - room;
         const Bytes bytes = Build(tree).bytes;
         const WalkFacts before = ReadWalkFacts(bytes);
-        for (const RewriteEngine engine : {RewriteEngine::OnePass, RewriteEngine::Walking}) {
+        for (const bool walking : {false, true}) {
             for (const bool transparency : {false, true}) {
                 SCOPED_TRACE("room " + std::to_string(room) + (transparency ? ", transparency" : ", illumination") +
-                             (engine == RewriteEngine::OnePass ? ", one pass" : ", walking"));
+                             (walking ? ", walking" : ", one pass"));
                 OptImage image{Bytes(bytes)};
                 const std::vector<TextureName> names = {Name8("TexA"), Name8("TexB")};
                 try {
                     if (transparency) {
-                        RunTransparency(image, {names, {}, 111}, engine);
+                        walking ? WalkTransparency(image, {names, {}, 111}) : RunTransparency(image, {names, {}, 111});
                     } else {
-                        RunIllumination(image, {names, {}}, engine);
+                        walking ? WalkIllumination(image, {names, {}}) : RunIllumination(image, {names, {}});
                     }
                 } catch (const OptError& error) {
                     EXPECT_NE(std::string(error.what()).find("32-bit range"), std::string::npos) << error.what();

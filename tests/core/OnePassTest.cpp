@@ -1,5 +1,5 @@
-// When the one-pass rewrite runs and when it leaves the file to the walking reference, and
-// reading without copies.
+// Files the one-pass rewrite takes and refuses, pointers just past the end, and reading without
+// copies.
 
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
@@ -7,6 +7,7 @@
 #include "opt/Scans.hpp"
 #include "testkit/OptBuilder.hpp"
 #include "testkit/RewriteFixtures.hpp"
+#include "testkit/WalkingOracle.hpp"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ RewriteReport IlluminateBothWays(const Bytes& bytes, const std::vector<std::stri
     }
     OptImage walked{Bytes(bytes)};
     OptImage onePass{Bytes(bytes)};
-    RunIllumination(walked, request, RewriteEngine::Walking);
+    WalkIllumination(walked, request);
     const RewriteReport report = RunIllumination(onePass, request);
     EXPECT_TRUE(std::ranges::equal(walked.Bytes(), onePass.Bytes()));
     if (result != nullptr) {
@@ -50,7 +51,6 @@ TEST(OnePass, AcceptsSharedPalettesAndANodeReachedTwice)
     // The first part's second slot now leads to the later part's texture as well.
     SetLong(m.bytes, static_cast<std::size_t>(m.parts[0] + 28), m.Texture("TexC") + m.globalOffset);
     const RewriteReport report = IlluminateBothWays(m.bytes, {"TexC", "TexA", "TexC"});
-    EXPECT_TRUE(report.onePass);
     EXPECT_EQ(report.texturesRewritten, 2);
     EXPECT_EQ(report.palettesCopied, 1); // TexC owns the shared palette laid out behind it
     EXPECT_EQ(report.bytesAdded, 8192);
@@ -68,7 +68,6 @@ TEST(OnePass, APartNodeStandingAfterItsTexturesIsReadWhereItStands)
     SetLong(m.bytes, static_cast<std::size_t>(table), length + m.globalOffset);
     Bytes result;
     const RewriteReport report = IlluminateBothWays(m.bytes, {"TexA", "TexB"}, &result);
-    EXPECT_TRUE(report.onePass);
     EXPECT_EQ(report.texturesRewritten, 2);
     const WalkFacts after = ReadWalkFacts(result);
     EXPECT_EQ(CompareStructure(ReadWalkFacts(m.bytes), after), "");
@@ -77,22 +76,45 @@ TEST(OnePass, APartNodeStandingAfterItsTexturesIsReadWhereItStands)
     }
 }
 
-TEST(OnePassLeavesToTheWalkingEngine, APaletteOverlappingAnotherTexture)
+TEST(OnePassRefuses, APaletteOverlappingAnotherTexture)
 {
     BuiltModel m = SharedModel();
     SetLong(m.bytes, static_cast<std::size_t>(m.Texture("TexC") + 33), m.Texture("TexA") + 40 + m.globalOffset);
-    EXPECT_FALSE(IlluminateBothWays(m.bytes, {"TexC"}).onePass);
+    OptImage image{Bytes(m.bytes)};
+    try {
+        RunIllumination(image, {{Name8("TexC")}, {}});
+        ADD_FAILURE() << "accepted";
+    } catch (const OptError& error) {
+        EXPECT_NE(std::string(error.what()).find("overlap"), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(std::ranges::equal(image.Bytes(), m.bytes));
 }
 
-TEST(OnePassLeavesToTheWalkingEngine, APointerPastTheEndThatTheGrownFileReaches)
+// Pointers 0 to 64 bytes past the loaded end, in a header slot and a texture's data slot, under
+// four insertions of 4, 40, 4 and 8232 bytes: each grown length is met exactly and one byte
+// past. A target the grown file reaches exactly is its end, and stays the end.
+TEST(OnePass, PointersJustPastTheEndMoveAsTheWalkingOracleMovesThem)
 {
-    BuiltModel m = SharedModel();
+    const BuiltModel m = SharedModel();
     const auto length = static_cast<std::int32_t>(m.bytes.size());
-    SetLong(m.bytes, 18, length + 100 + m.globalOffset);
-    EXPECT_FALSE(IlluminateBothWays(m.bytes, {"TexA"}).onePass);
-    // Beyond what the result reaches, it stays as it is and the one pass runs.
-    SetLong(m.bytes, 18, length + 9000 + m.globalOffset);
-    EXPECT_TRUE(IlluminateBothWays(m.bytes, {"TexA"}).onePass);
+    const TransparencyRequest request{{Name8("TexC"), Name8("TexA")}, {}, 90};
+    for (std::int32_t past = 0; past <= 64 && !HasFailure(); ++past) {
+        SCOPED_TRACE("past the end by " + std::to_string(past));
+        Bytes bytes = m.bytes;
+        SetLong(bytes, 18, length + past + m.globalOffset);
+        SetLong(bytes, static_cast<std::size_t>(m.Texture("TexB") + 20), length + 64 - past + m.globalOffset);
+        OptImage walked{Bytes(bytes)};
+        OptImage onePass{Bytes(bytes)};
+        WalkTransparency(walked, request);
+        RunTransparency(onePass, request);
+        ASSERT_TRUE(std::ranges::equal(walked.Bytes(), onePass.Bytes()));
+        if (past == 4 || past == 44) {
+            EXPECT_EQ(onePass.ReadLong(18), onePass.Size() + m.globalOffset);
+        }
+        if (past == 5) {
+            EXPECT_NE(onePass.ReadLong(18), onePass.Size() + m.globalOffset);
+        }
+    }
 }
 
 // Scans, previews, extraction and the cloaking scan read a loaded image in place: every view is

@@ -1,5 +1,7 @@
 #include "FuzzOperations.hpp"
 
+#include "testkit/WalkingOracle.hpp"
+
 #include "imaging/TextureImage.hpp"
 #include "modify/Cloaking.hpp"
 #include "modify/Rewrites.hpp"
@@ -91,15 +93,17 @@ Operation DeriveOperation(InputReader& in, const Choices& choices)
     return op;
 }
 
-void Apply(OptImage& image, const Operation& op, RewriteEngine engine)
+void Apply(OptImage& image, const Operation& op, bool walking)
 {
     switch (op.kind) {
     case RewriteKind::IlluminateEntire:
     case RewriteKind::IlluminateCustom:
-        RunIllumination(image, IlluminationRequest{op.names, op.colours}, engine);
+        walking ? testkit::WalkIllumination(image, IlluminationRequest{op.names, op.colours})
+                : RunIllumination(image, IlluminationRequest{op.names, op.colours});
         break;
     case RewriteKind::Transparency:
-        RunTransparency(image, TransparencyRequest{op.names, op.colours, op.opacity}, engine);
+        walking ? testkit::WalkTransparency(image, TransparencyRequest{op.names, op.colours, op.opacity})
+                : RunTransparency(image, TransparencyRequest{op.names, op.colours, op.opacity});
         break;
     case RewriteKind::Animate:
         AnimateTextureSets(image, op.rows);

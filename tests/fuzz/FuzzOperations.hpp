@@ -41,6 +41,7 @@ Operation DeriveOperation(InputReader& in, const Choices& choices);
 
 // Runs the rewrite on the image; throws OptError as the rewrite does. The engine matters to
 // illumination and transparency only.
-void Apply(OptImage& image, const Operation& operation, RewriteEngine engine = RewriteEngine::OnePass);
+// With walking, the illumination and transparency rewrites run on the walking oracle.
+void Apply(OptImage& image, const Operation& operation, bool walking = false);
 
 } // namespace lathwork::fuzz

@@ -12,7 +12,7 @@
 namespace lathwork::testkit {
 
 // A change to a built model. All but the last keep every structure apart (a part node moved
-// behind its textures included); pointers past the end may be reached by the grown file.
+// behind its textures included); pointers past the end are mostly reached by the grown file.
 enum class Mutation {
     None,
     TextureReachedTwice,   // an earlier part's leaf slot redirected to a later part's texture

@@ -1,11 +1,12 @@
-// The reference engine: the rewrite step by step, as plainly as it can be written. For every
-// name the tree is searched again; for every insertion every pointer the relocation walk knows
-// is moved and the file's tail is moved behind the new bytes. It runs when RewriteEngine::Walking
-// is asked for (tests, benchmarks) and when the one-pass check refuses a file.
+// The reference rewrite: step by step, as plainly as it can be written. For every name the tree
+// is searched again; for every insertion every pointer the relocation walk knows is moved and
+// the file's tail is moved behind the new bytes. Tests and benchmarks hold the product's one
+// pass against it.
 
-#include "modify/RewriteEngines.hpp"
+#include "testkit/WalkingOracle.hpp"
 
 #include "modify/Relocation.hpp"
+#include "modify/TextureChanges.hpp"
 #include "opt/Layout.hpp"
 #include "opt/NodeWalk.hpp"
 #include "opt/Pointer.hpp"
@@ -13,7 +14,7 @@
 
 #include <algorithm>
 
-namespace lathwork {
+namespace lathwork::testkit {
 
 using namespace layout;
 
@@ -163,11 +164,24 @@ private:
     std::vector<std::int32_t> changed_; // nodes changed so far
 };
 
-} // namespace
-
-RewriteReport RunWalking(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change)
+RewriteReport Walk(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change)
 {
-    return WalkingRewrite(image, change).Run(names);
+    CheckTextureChange(change);
+    const RewriteReport report = WalkingRewrite(image, change).Run(names);
+    image.WriteLong(kBodyLength, CheckedAdd(image.Size(), -8));
+    return report;
 }
 
-} // namespace lathwork
+} // namespace
+
+RewriteReport WalkIllumination(OptImage& image, const IlluminationRequest& request)
+{
+    return Walk(image, request.names, {TextureChange::Kind::Illumination, request.colours, 255});
+}
+
+RewriteReport WalkTransparency(OptImage& image, const TransparencyRequest& request)
+{
+    return Walk(image, request.names, {TextureChange::Kind::Transparency, request.colours, request.opacity});
+}
+
+} // namespace lathwork::testkit
