@@ -3,7 +3,7 @@
 # make bench  builds and runs the benchmarks
 # make check  builds the tests with AddressSanitizer and UBSan and runs them
 # make fuzz-smoke  runs each fuzz target for a minute
-# make package  builds a Debian package (.deb) in the build folder
+# make package  builds the Debian packages lathwork-cli and lathwork (.deb) in the build folder
 # make gui-soak  runs the window exerciser for 100,000 random user actions
 #                (SOAK_ACTIONS=n, SOAK_SEED=n to replay a walk; the seed is printed)
 # make race   runs 1,000 pairs of saves of one model at once (RACE_PAIRS=n) and fails on any

@@ -16,16 +16,15 @@ int AnimateCommand(Words words, Console& console)
     const Options options = ParseOptions(words, {}, flags);
     const bool all = options.Has("--all");
     std::vector<std::string> rest;
-    const std::vector<std::string> fileWords = SplitFileWords(options.positional, "animate", rest);
+    FileList files = SplitFileWords(options, "animate", rest);
     if (all == !rest.empty()) {
-        throw UsageError(std::string("animate takes either --all or one or more set numbers.") +
-                         (all ? " Several FILEs end with --." : ""));
+        throw UsageError("animate takes either --all or one or more set numbers.");
     }
     std::vector<int> numbers;
     for (const std::string& word : rest) {
         numbers.push_back(ParseInt(word, 1, std::numeric_limits<int>::max(), "set number"));
     }
-    return RewriteEach(fileWords, options, console, [&](OptImage& image) {
+    return RewriteEach(std::move(files), options, console, [&](OptImage& image) {
         const auto sets = static_cast<int>(ScanTextureSets(image).size());
         std::vector<int> rows;
         for (int k = 1; all && k <= sets; ++k) {

@@ -1,5 +1,6 @@
 #include "cli/CloakingBoxes.hpp"
 #include "cli/Commands.hpp"
+#include "cli/FileArguments.hpp"
 #include "cli/FileReports.hpp"
 #include "cli/Options.hpp"
 #include "cli/RewriteCommandSupport.hpp"
@@ -38,12 +39,9 @@ std::string GivenText(const Options& options, const std::string& option, const s
 
 int CloakCommand(Words words, Console& console)
 {
-    std::set<std::string> flags = kRewriteFlags;
-    flags.insert("--json");
+    const std::set<std::string> flags = kRewriteFlags;
     const Options options = ParseOptions(words, {"--high", "--low"}, flags);
-    if (options.positional.empty()) {
-        throw UsageError("cloak needs a FILE: cloak FILE... [--high TEXT] [--low TEXT].");
-    }
+    FileList files = CommandFiles(options, "cloak");
     const bool giveHigh = options.values.count("--high") != 0;
     const bool giveLow = options.values.count("--low") != 0;
 
@@ -51,15 +49,12 @@ int CloakCommand(Words words, Console& console)
         if (options.Has("--dry-run") || options.Has("--verbose")) {
             throw UsageError("--dry-run and --verbose go with --high or --low.");
         }
-        FileRun run(ExpandFileWords(options.positional), console, options.Has("--quiet"));
+        FileRun run(std::move(files), console, options.Has("--quiet"));
         return PrintDistances(run, options.Has("--json"));
-    }
-    if (options.Has("--json")) {
-        throw UsageError("--json goes with the scan: cloak FILE... without --high and --low.");
     }
     const std::string highGiven = giveHigh ? GivenText(options, "--high", "high-visibility distance") : "";
     const std::string lowGiven = giveLow ? GivenText(options, "--low", "low-visibility distance") : "";
-    return RewriteEach(options.positional, options, console, [&](OptImage& image) {
+    return RewriteEach(std::move(files), options, console, [&](OptImage& image) {
         const CloakingScan scan = ScanCloakingDistances(image);
         const float high = RequireDistanceValue(giveHigh ? highGiven : BoxText(scan.high), "high-visibility distance");
         const float low = RequireDistanceValue(giveLow ? lowGiven : BoxText(scan.low), "low-visibility distance");

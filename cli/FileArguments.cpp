@@ -1,5 +1,6 @@
 #include "cli/FileArguments.hpp"
 
+#include "cli/Options.hpp"
 #include "cli/UsageError.hpp"
 #include "opt/Platform.hpp"
 
@@ -29,6 +30,8 @@ bool NamedOpt(const std::string& name)
     return tail == ".opt";
 }
 
+// The OPTs directly inside folder; throws OptError when there are none or the folder cannot be
+// read (the message leaves the folder to be named by whoever reports it).
 std::vector<fs::path> OptsInFolder(const fs::path& folder)
 {
     std::vector<std::pair<std::string, fs::path>> found;
@@ -40,10 +43,10 @@ std::vector<fs::path> OptsInFolder(const fs::path& folder)
         }
     }
     if (ec) {
-        throw OptError("Cannot read the folder " + platform::DisplayPath(folder) + ": " + ec.message() + ".");
+        throw OptError("Cannot read the folder: " + ec.message() + ".");
     }
     if (found.empty()) {
-        throw OptError("The folder " + platform::DisplayPath(folder) + " holds no *.opt file.");
+        throw OptError("The folder holds no *.opt file.");
     }
     std::sort(found.begin(), found.end());
     std::vector<fs::path> files;
@@ -69,62 +72,79 @@ std::optional<platform::Entry> Identity(const fs::path& path)
 
 bool LooksLikeModel(const std::string& word)
 {
-    return NamedOpt(word) || IsFolder(platform::PathFromUtf8(word));
+#ifdef _WIN32
+    const bool folder = !word.empty() && (word.back() == '/' || word.back() == '\\');
+#else
+    const bool folder = !word.empty() && word.back() == '/';
+#endif
+    return NamedOpt(word) || folder;
 }
 
-FileList ExpandFileWords(const std::vector<std::string>& words)
+FileList ExpandFileWords(const std::vector<std::string>& words, std::size_t checkedEnd)
 {
     FileList list;
     list.several = words.size() != 1;
-    std::vector<fs::path> named;
+    std::vector<std::pair<fs::path, std::string>> named; // path, fault
     for (std::size_t i = 0; i < words.size(); ++i) {
-        const fs::path path = platform::PathFromUtf8(words[i]);
-        if (IsFolder(path)) {
-            list.several = true;
-            const auto inside = OptsInFolder(path);
-            named.insert(named.end(), inside.begin(), inside.end());
-        } else if (i > 0 && !LooksLikeModel(words[i])) {
+        if (i > 0 && i < checkedEnd && !LooksLikeModel(words[i])) {
             // A stray word is a mistake in the command, not a file that failed.
-            throw UsageError("\"" + words[i] + "\" is neither an *.opt file nor a folder.");
-        } else {
-            named.push_back(path); // a missing one fails on its own, the others go on
+            throw UsageError("\"" + words[i] + "\" is neither an *.opt file nor a folder ending in /; "
+                             "put -- before FILEs named otherwise.");
+        }
+        const fs::path path = platform::PathFromUtf8(words[i]);
+        if (!IsFolder(path)) {
+            named.emplace_back(path, ""); // a missing one fails on its own, the others go on
+            continue;
+        }
+        list.several = true;
+        try {
+            for (fs::path& inside : OptsInFolder(path)) {
+                named.emplace_back(std::move(inside), "");
+            }
+        } catch (const OptError& error) {
+            named.emplace_back(path, error.what());
         }
     }
     std::vector<platform::Entry> seen;
-    for (const fs::path& path : named) {
-        const auto identity = Identity(path);
+    for (auto& [path, fault] : named) {
+        const auto identity = fault.empty() ? Identity(path) : std::nullopt;
         if (identity && std::any_of(seen.begin(), seen.end(), [&](const auto& e) { return e.SameAs(*identity); })) {
             continue;
         }
         if (identity) {
             seen.push_back(*identity);
         }
-        list.files.push_back(path);
+        list.files.push_back(std::move(path));
+        list.faults.push_back(std::move(fault));
     }
     return list;
 }
 
-std::vector<std::string> SplitFileWords(const std::vector<std::string>& positional, const std::string& command,
-                                        std::vector<std::string>& rest)
+FileList CommandFiles(const Options& options, const std::string& command)
 {
-    const auto dashes = std::find(positional.begin(), positional.end(), "--");
-    if (dashes != positional.end() && std::find(dashes + 1, positional.end(), "--") != positional.end()) {
-        throw UsageError(command + " takes -- once, after the FILEs.");
+    if (options.positional.empty()) {
+        throw UsageError(command + " needs a FILE.");
     }
-    // Without "--" the FILEs are the first word and the models and folders right after it.
-    auto filesEnd = dashes;
-    if (dashes == positional.end()) {
+    return ExpandFileWords(options.positional, options.endAt.value_or(std::string::npos));
+}
+
+FileList SplitFileWords(const Options& options, const std::string& command, std::vector<std::string>& rest)
+{
+    const auto& positional = options.positional;
+    // Without "--" the FILEs are the first word and the models right after it.
+    auto filesEnd = positional.begin() + static_cast<std::ptrdiff_t>(options.endAt.value_or(0));
+    if (!options.endAt) {
         filesEnd = positional.begin() + (positional.empty() ? 0 : 1);
         while (filesEnd != positional.end() && LooksLikeModel(*filesEnd)) {
             ++filesEnd;
         }
     }
-    std::vector<std::string> files(positional.begin(), filesEnd);
-    rest.assign(dashes != positional.end() ? dashes + 1 : filesEnd, positional.end());
+    const std::vector<std::string> files(positional.begin(), filesEnd);
+    rest.assign(filesEnd, positional.end());
     if (files.empty()) {
         throw UsageError(command + " needs a FILE.");
     }
-    return files;
+    return ExpandFileWords(files, 0);
 }
 
 } // namespace lathwork::cli

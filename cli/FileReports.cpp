@@ -29,13 +29,18 @@ int PrintReports(FileRun& run, bool json, const std::function<void(const std::fi
             }
         });
     if (json) {
-        std::string document = "{\"files\":[";
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            document += (i == 0 ? "\n" : ",\n") + files[i];
-        }
-        run.Print(document + "\n]}\n");
+        run.Print(JsonFilesDocument(files));
     }
     return status;
+}
+
+std::string JsonFilesDocument(const std::vector<std::string>& files)
+{
+    std::string document = "{\"files\":[";
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        document += (i == 0 ? "\n" : ",\n") + files[i];
+    }
+    return document + (files.empty() ? "" : "\n") + "]}\n";
 }
 
 } // namespace lathwork::cli

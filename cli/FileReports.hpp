@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace lathwork::cli {
 
@@ -20,6 +21,9 @@ struct FileReport {
 // is done, one document {"files": [...]} holding {"file": FILE, members...} for each file that
 // succeeded and {"file": FILE, "error": message} for each that failed. Returns FileRun::ForEach's
 // status.
+// {"files": [...]} around the given objects, one per line.
+std::string JsonFilesDocument(const std::vector<std::string>& files);
+
 int PrintReports(FileRun& run, bool json, const std::function<void(const std::filesystem::path&, FileReport&)>& make,
                  bool named = false);
 

@@ -1,5 +1,6 @@
 #include "cli/FileRun.hpp"
 
+#include "opt/OptError.hpp"
 #include "opt/Platform.hpp"
 
 #include <new>
@@ -22,6 +23,9 @@ int FileRun::ForEach(const std::function<void(const std::filesystem::path&)>& wo
         progress_.Update(current_);
         std::string message;
         try {
+            if (i < list_.faults.size() && !list_.faults[i].empty()) {
+                throw OptError(list_.faults[i]);
+            }
             work(file);
             continue;
         } catch (const std::bad_alloc&) {

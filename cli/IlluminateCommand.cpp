@@ -6,7 +6,7 @@ namespace lathwork::cli {
 int IlluminateCommand(Words words, Console& console)
 {
     const TextureCommand command = ParseTextureCommand(words, "illuminate", {});
-    return RewriteEach(command.fileWords, command.options, console, [&](OptImage& image) {
+    return RewriteEach(command.files, command.options, console, [&](OptImage& image) {
         const IlluminationRequest request{SelectItems(command, ScanIlluminationTextures(image)), command.colours};
         const RewriteReport report = RunIllumination(image, request);
         RejectNotFound(report);

@@ -2,7 +2,6 @@
 #include "cli/FileReports.hpp"
 #include "cli/ModelFacts.hpp"
 #include "cli/Options.hpp"
-#include "cli/UsageError.hpp"
 #include "opt/NameText.hpp"
 
 #include <algorithm>
@@ -125,10 +124,7 @@ void AddJson(const ModelFacts& facts, JsonObject& json)
 int InfoCommand(Words words, Console& console)
 {
     const Options options = ParseOptions(words, {}, {"--json", "--quiet"});
-    if (options.positional.empty()) {
-        throw UsageError("info needs a FILE.");
-    }
-    FileRun run(ExpandFileWords(options.positional), console, options.Has("--quiet"));
+    FileRun run(CommandFiles(options, "info"), console, options.Has("--quiet"));
     return PrintReports(
         run, options.Has("--json"),
         [](const std::filesystem::path& file, FileReport& report) {

@@ -1,4 +1,5 @@
 #include "cli/Commands.hpp"
+#include "cli/FileArguments.hpp"
 #include "cli/FileReports.hpp"
 #include "cli/Options.hpp"
 #include "cli/UsageError.hpp"
@@ -6,6 +7,8 @@
 #include "opt/OptError.hpp"
 #include "opt/OptImage.hpp"
 #include "opt/Scans.hpp"
+
+#include <algorithm>
 
 namespace lathwork::cli {
 
@@ -52,8 +55,10 @@ int ListCommand(Words words, Console& console)
     }
     const int k = setTextures ? ParseInt(p.back(), 1, 1 << 30, "set number") : 0;
     const std::vector<std::string> fileWords(p.begin() + 1, p.end() - (setTextures ? 1 : 0));
+    // Words after "--" may name any file; the "--" counts from the first FILE.
+    const std::size_t checkedEnd = options.endAt ? std::max<std::size_t>(*options.endAt, 1) - 1 : std::string::npos;
 
-    FileRun run(ExpandFileWords(fileWords), console, options.Has("--quiet"));
+    FileRun run(ExpandFileWords(fileWords, checkedEnd), console, options.Has("--quiet"));
     return PrintReports(run, options.Has("--json"), [&](const std::filesystem::path& file, FileReport& report) {
         const std::vector<std::string> items = ListItems(file, what, k);
         std::vector<std::string> json;

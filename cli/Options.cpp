@@ -18,7 +18,11 @@ Options ParseOptions(std::span<const std::string> words, const std::set<std::str
     Options options;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        if (word.rfind("--", 0) != 0 || word == "--") {
+        if (word == "--" && !options.endAt) {
+            options.endAt = options.positional.size();
+            continue;
+        }
+        if (options.endAt || word.rfind("--", 0) != 0) {
             options.positional.push_back(word);
             continue;
         }

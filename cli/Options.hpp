@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -9,8 +10,10 @@
 namespace lathwork::cli {
 
 // The words after the command: options ("--name value" or "--flag") and positional words.
+// A word "--" ends the options: every word after it is positional, even one starting with "--".
 struct Options {
-    std::vector<std::string> positional;
+    std::vector<std::string> positional; // without the "--"
+    std::optional<std::size_t> endAt;    // how many positional words came before "--", if given
     std::map<std::string, std::vector<std::string>> values; // every value of a repeated option
     std::set<std::string> flags;
 

@@ -1,6 +1,7 @@
 #include "cli/RewriteCommandSupport.hpp"
 
 #include "cli/FileArguments.hpp"
+#include "cli/FileReports.hpp"
 #include "cli/NameCodec.hpp"
 #include "cli/UsageError.hpp"
 #include "modify/ModelFacts.hpp"
@@ -44,10 +45,9 @@ TextureCommand ParseTextureCommand(Words words, const std::string& command, cons
     parsed.options = ParseOptions(words, withValue, flags);
     parsed.all = parsed.options.Has("--all");
     std::vector<std::string> names;
-    parsed.fileWords = SplitFileWords(parsed.options.positional, command, names);
+    parsed.files = SplitFileWords(parsed.options, command, names);
     if (parsed.all == !names.empty()) {
-        throw UsageError(command + " takes either --all or one or more texture names." +
-                         (parsed.all ? " Several FILEs end with --." : ""));
+        throw UsageError(command + " takes either --all or one or more texture names.");
     }
     for (const std::string& name : names) {
         parsed.names.push_back(DecodeName(name));
@@ -95,13 +95,18 @@ void RejectNotFound(const RewriteReport& report)
     }
 }
 
-int RewriteEach(const std::vector<std::string>& fileWords, const Options& options, Console& console,
+int RewriteEach(const FileList& files, const Options& options, Console& console,
                 const std::function<RewriteReport(OptImage&)>& change)
 {
     const bool dryRun = options.Has("--dry-run");
+    const bool json = options.Has("--json");
     const platform::SaveOptions save{.breakLinks = options.Has("--break-links")};
-    FileRun run(ExpandFileWords(fileWords), console, options.Has("--quiet"));
-    return run.ForEach([&](const std::filesystem::path& file) {
+    FileRun run(files, console, options.Has("--quiet"));
+    std::vector<std::string> objects;
+    auto object = [](const std::filesystem::path& file) {
+        return JsonObject().Add("file", JsonString(platform::PathToUtf8(file)));
+    };
+    const int status = run.ForEach([&](const std::filesystem::path& file) {
         RewriteReport report;
         if (dryRun) {
             CheckReplaceable(file, save);
@@ -114,10 +119,31 @@ int RewriteEach(const std::vector<std::string>& fileWords, const Options& option
                 run.Warn(warning);
             }
         }
-        if (dryRun || options.Has("--verbose")) {
+        if (json) {
+            JsonObject counts = object(file);
+            CountsJson(report, !dryRun, counts);
+            objects.push_back(counts.Text());
+        } else if (dryRun || options.Has("--verbose")) {
             run.Print(CountsLine(file, report));
         }
+    }, [&](const std::filesystem::path& file, const std::string& message) {
+        objects.push_back(object(file).Add("error", JsonString(message)).Text());
     });
+    if (json) {
+        run.Print(JsonFilesDocument(objects));
+    }
+    return status;
+}
+
+void CountsJson(const RewriteReport& report, bool written, JsonObject& json)
+{
+    json.Add("written", JsonBool(written))
+        .Add("texturesRewritten", JsonNumber(report.texturesRewritten))
+        .Add("palettesCopied", JsonNumber(report.palettesCopied))
+        .Add("alphaNodesAdded", JsonNumber(report.alphaNodesAdded))
+        .Add("setsAnimated", JsonNumber(report.setsAnimated))
+        .Add("distanceTablesWritten", JsonNumber(report.distanceTablesWritten))
+        .Add("bytesAdded", JsonNumber(report.bytesAdded));
 }
 
 std::string CountsLine(const std::filesystem::path& file, const RewriteReport& report)

@@ -1,14 +1,20 @@
 // lathwork-cli: the window's operations on OPT files, from a shell.
 
 #include "cli/Commands.hpp"
+#include "cli/Json.hpp"
 #include "cli/Progress.hpp"
 #include "cli/UsageError.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Platform.hpp"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
 #include <iostream>
 #include <map>
 #include <new>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,22 +25,23 @@ constexpr const char* kUsage =
     "  info FILE... [--json] [--quiet]\n"
     "  list illumination|transparency|sets FILE... [--json] [--quiet]\n"
     "  list set-textures FILE... K [--json] [--quiet]\n"
-    "  extract FILE... [--quiet]\n"
-    "  illuminate FILE... [--] [--colour R,G,B]... [--tolerance T] [--dry-run] [--verbose] [--quiet] (--all | NAME...)\n"
-    "  transparency FILE... [--] [--opacity V] [--colour R,G,B]... [--tolerance T] [--dry-run] [--verbose] [--quiet] (--all | NAME...)\n"
-    "  animate FILE... [--] [--dry-run] [--verbose] [--quiet] (--all | K...)\n"
+    "  extract FILE... [--json] [--quiet]\n"
+    "  illuminate FILE... [--colour R,G,B]... [--tolerance T] [--dry-run] [--verbose] [--break-links] [--json] [--quiet] (--all | [--] NAME...)\n"
+    "  transparency FILE... [--opacity V] [--colour R,G,B]... [--tolerance T] [--dry-run] [--verbose] [--break-links] [--json] [--quiet] (--all | [--] NAME...)\n"
+    "  animate FILE... [--dry-run] [--verbose] [--break-links] [--json] [--quiet] (--all | [--] K...)\n"
     "  cloak FILE... [--json] [--quiet]\n"
-    "  cloak FILE... [--high TEXT] [--low TEXT] [--dry-run] [--verbose] [--quiet]\n"
-    "  --help | --version\n";
+    "  cloak FILE... [--high TEXT] [--low TEXT] [--dry-run] [--verbose] [--break-links] [--json] [--quiet]\n"
+    "  COMMAND --help | --help | --version\n";
 
 // The rest of --help, after the usage.
 constexpr const char* kHelp =
     "Runs the window's operations on OPT model files. A FILE that is a folder stands for every\n"
     "*.opt in it (any case, not recursive), in name order. Each file is worked on by itself: a\n"
     "rewrite replaces a file only when every step on it succeeded, and a file that fails is named\n"
-    "on stderr while the others go on. Every FILE after the first ends in .opt or is a folder;\n"
-    "the names or set numbers of illuminate, transparency and animate follow the FILEs (-- ends\n"
-    "them explicitly). Texture names are their stored bytes,\n"
+    "on stderr while the others go on. Every FILE after the first ends in .opt (any case) or in /\n"
+    "(a folder); what the current folder holds never changes how words are read. -- ends the\n"
+    "options: every word after it is a FILE, or for illuminate, transparency and animate, the\n"
+    "FILEs come before -- and the names or set numbers after it. Texture names are their stored bytes,\n"
     "\\xHH for odd bytes; K counts texture sets from 1 in the order of \"list sets\".\n"
     "Options:\n"
     "  --colour R,G,B   a picked colour (repeatable); without it the whole texture changes\n"
@@ -44,6 +51,7 @@ constexpr const char* kHelp =
     "  --high TEXT      high-visibility distance: kilometres, NEVER or ALWAYS\n"
     "  --low TEXT       low-visibility distance: kilometres, NEVER or ALWAYS\n"
     "  --dry-run        print per file what the rewrite would change, and write nothing\n"
+    "  --break-links    rewrite a model that has other names (hard links), which keep the old one\n"
     "  --verbose        print per file what the rewrite changed\n"
     "  --json           print one JSON document (see the manual page)\n"
     "  --quiet          no progress line on a terminal\n"
@@ -56,13 +64,59 @@ constexpr const char* kHelp =
 #define LATHWORK_VERSION "unknown"
 #endif
 
-} // namespace
+// Whether one of the words is among the options of the command (before "--").
+bool HasOption(const std::vector<std::string>& args, std::initializer_list<const char*> names)
+{
+    for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        for (const char* name : names) {
+            if (args[i] == name) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
-int main(int argc, char** argv)
+// A command that fails as a whole still gives a script asking for JSON one document to read.
+void ReportFailure(const std::vector<std::string>& args, const std::string& message)
+{
+    if (HasOption(args, {"--json"})) {
+        std::cout << "{\"files\":[],\"error\":" << lathwork::cli::JsonString(message) << "}\n";
+    }
+    std::cout.flush();
+    std::cerr << "lathwork-cli: " << message << "\n";
+}
+
+std::string CommandUsage(const std::string& command)
+{
+    std::string usage = "usage:\n";
+    std::istringstream lines(kUsage);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  " + command + " ", 0) == 0) {
+            usage += "  lathwork-cli " + line.substr(2) + "\n";
+        }
+    }
+    return usage + "Options are described by lathwork-cli --help and the manual page lathwork-cli(1).\n";
+}
+
+// Results that never reached standard output (a full disk, a closed pipe) are a failure: a
+// script must not take a cut-off listing for a whole one.
+int FinishOutput(int status)
+{
+    errno = 0;
+    std::cout.flush();
+    if (std::fflush(stdout) == 0 && std::cout && std::ferror(stdout) == 0) {
+        return status;
+    }
+    const int error = errno;
+    std::cerr << "lathwork-cli: cannot write the output" << (error != 0 ? std::string(": ") + std::strerror(error) : "")
+              << ".\n";
+    return 1;
+}
+
+int Run(const std::vector<std::string>& args)
 {
     using namespace lathwork::cli;
-    const lathwork::platform::Utf8Console console;
-    const std::vector<std::string> args = lathwork::platform::CommandLineWords(argc, argv);
     if (args.empty()) {
         std::cerr << kUsage;
         return 2;
@@ -85,23 +139,29 @@ int main(int argc, char** argv)
         std::cerr << "lathwork-cli: unknown command \"" << args[0] << "\"\n" << kUsage;
         return 2;
     }
+    if (HasOption(args, {"--help", "-h"})) {
+        std::cout << CommandUsage(args[0]);
+        return 0;
+    }
     Console streams{std::cout, std::cerr, lathwork::platform::StandardErrorIsTerminal()};
     try {
-        const int status = command->second(Words(args).subspan(1), streams);
-        std::cout.flush();
-        return status;
+        return command->second(Words(args).subspan(1), streams);
     } catch (const UsageError& error) {
-        std::cerr << "lathwork-cli: " << error.what() << "\n";
+        ReportFailure(args, error.what());
         return 2;
-    } catch (const lathwork::OptError& error) {
-        std::cout.flush();
-        std::cerr << "lathwork-cli: " << error.what() << "\n";
-        return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << "lathwork-cli: there is not enough memory for this file.\n";
+        ReportFailure(args, "there is not enough memory for this file.");
         return 1;
     } catch (const std::exception& error) {
-        std::cerr << "lathwork-cli: " << error.what() << "\n";
+        ReportFailure(args, error.what());
         return 1;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const lathwork::platform::Utf8Console console;
+    return FinishOutput(Run(lathwork::platform::CommandLineWords(argc, argv)));
 }

@@ -3,23 +3,25 @@
 // bytes, each in front of one byte of the loaded file, and as slots that will designate new
 // bytes; the result is then written once, front to back, and every pointer is set once.
 //
-// This gives exactly the bytes of inserting the blocks one at a time, moving every pointer the
-// walk knows at each insertion, when every structure the walk and the
-// rewrites read lies inside the file and none overlaps another (a palette shared by several
-// textures, or a node reached twice, counts once). Then a change touches only its own texture,
-// palette and new bytes; every insertion lands between structures; and a pointer, moved at
-// every insertion at or before its target, keeps designating the byte it designated in the
-// loaded file. The result no longer depends on the order of the changes: lighting a palette
-// twice lights it once (so a texture copying a palette that another lights in place gets the
-// same bytes either way), and a texture with a child is not made transparent again, so each
-// node is changed once however often its name is selected.
+// This gives exactly the bytes of inserting the blocks one at a time, moving every pointer at
+// each insertion, when every structure the walk and the rewrites read lies inside the file and
+// none overlaps another (a palette shared by several textures, or a node reached twice, counts
+// once). Then a change touches only its own texture, palette and new bytes; every insertion
+// lands between structures; and a pointer, moved at every insertion at or before its target,
+// keeps designating the byte it designated in the loaded file. Lighting a palette twice lights
+// it once, and a texture with a child is not made transparent again, so each node is changed
+// once however often its name is selected.
 //
-// A pointer past the end of the file stays as it is until the growing file reaches it, and from
-// then on moves with whatever stands where it points: its result depends on the order of the
-// changes, which is the order of the names. A file whose structures overlap or reach past its
-// end is refused; so is one the walk refuses, with the walk's own message.
+// Insertion order still shows in two places. Each block is placed right behind the byte in
+// front of it, so blocks in front of one loaded byte stand in reverse insertion order. And a
+// pointer past the end of the file is left alone while the file is shorter than its target;
+// from the first insertion after which the file reaches it, it designates whatever then stands
+// there and moves with it. Both follow from the insertion order: edits in the order their
+// names are first selected, each edit's blocks in the order it adds them.
+//
+// A file that fails the check, or that the walk refuses, is refused with an OptError.
 
-#include "modify/OnePassRewrite.hpp"
+#include "modify/RewriteEngines.hpp"
 
 #include "modify/Relocation.hpp"
 #include "opt/ByteCodec.hpp"
@@ -80,7 +82,31 @@ struct Block {
     std::int32_t size = 0;
     std::size_t edit = 0;
     Content content = Content::ChildSlot;
-    std::size_t step = 0; // the order the changes make the blocks in
+    std::size_t step = 0; // 1-based place in insertion order
+};
+
+// Prefix sums over blocks in file order, for the blocks inserted so far.
+class Fenwick {
+public:
+    explicit Fenwick(std::size_t n) : tree_(n + 1, 0) {}
+    void Add(std::size_t i, std::int64_t v)
+    {
+        for (++i; i < tree_.size(); i += i & (~i + 1)) {
+            tree_[i] += v;
+        }
+    }
+    // Sum of the first n entries.
+    std::int64_t Prefix(std::size_t n) const
+    {
+        std::int64_t sum = 0;
+        for (; n > 0; n -= n & (~n + 1)) {
+            sum += tree_[n];
+        }
+        return sum;
+    }
+
+private:
+    std::vector<std::int64_t> tree_;
 };
 
 class OnePass {
@@ -90,15 +116,15 @@ public:
     {
     }
 
-    // Throws OptError for a file it cannot rewrite safely.
+    // Throws OptError for a file whose structures this rewrite cannot place.
     void Plan(const std::vector<TextureName>& names)
     {
         WalkSurvey survey;
         g_ = ReadPointerBase(loaded_);
         slots_ = CollectPointerSlots(loaded_, g_, {}, &survey);
         if (!DisjointInsideFile(std::move(survey.extents), loaded_.Size())) {
-            throw OptError("This file cannot be rewritten safely: some of its structures overlap one another or "
-                           "reach past its end, so the bytes to move cannot be told apart. Nothing was changed.");
+            throw OptError("The file cannot be rewritten: some of its nodes, textures or palettes overlap one "
+                           "another or reach past its end. Nothing was written.");
         }
         Select(names, survey.textures);
         for (std::size_t i = 0; i < edits_.size(); ++i) {
@@ -107,16 +133,17 @@ public:
         PlaceBlocks();
     }
 
-    // Nothing to insert (no texture found, or each lit texture owns its palette): the palettes
-    // are lit where they stand, without a copy of the file.
-    bool InsertsNothing() const { return blocks_.empty(); }
+    bool Grows() const { return !blocks_.empty(); }
 
-    RewriteReport LightInPlace(OptImage& image)
+    // Without insertions only palettes a texture owns are lit, where they stand.
+    RewriteReport ProduceInPlace(OptImage& image)
     {
         for (const Edit& edit : edits_) {
-            std::vector<std::uint8_t> palette = image.ReadBytes(edit.palette, kPaletteBlockBytes);
-            LightPalette(palette, change_.colours);
-            image.WriteBytes(edit.palette, palette);
+            if (illuminate_) {
+                std::vector<std::uint8_t> palette = image.ReadBytes(edit.palette, kPaletteBlockBytes);
+                LightPalette(palette, change_.colours);
+                image.WriteBytes(edit.palette, palette);
+            }
         }
         report_.texturesRewritten = static_cast<int>(edits_.size());
         return report_;
@@ -188,41 +215,48 @@ private:
         using Content = Block::Content;
         if (illuminate_) {
             if (!edit.ownsPalette) {
-                blocks_.push_back({edit.end, kPaletteBlockBytes, i, Content::PaletteCopy});
+                Add({edit.end, kPaletteBlockBytes, i, Content::PaletteCopy});
                 ++report_.palettesCopied;
             }
             return;
         }
         const std::int32_t alphaSize = CheckedAdd(kAlphaHeaderBytes, edit.dataSize);
-        blocks_.push_back({edit.texture.ChildSlot(), 4, i, Content::ChildSlot});
+        Add({edit.texture.ChildSlot(), 4, i, Content::ChildSlot});
         if (edit.ownsPalette) {
-            blocks_.push_back({CheckedAdd(edit.end, kPaletteBlockBytes), alphaSize, i, Content::AlphaNode});
+            Add({CheckedAdd(edit.end, kPaletteBlockBytes), alphaSize, i, Content::AlphaNode});
         } else {
-            blocks_.push_back({edit.end, CheckedAdd(kPaletteBlockBytes, alphaSize), i, Content::PaletteCopyAndAlphaNode});
+            Add({edit.end, CheckedAdd(kPaletteBlockBytes, alphaSize), i, Content::PaletteCopyAndAlphaNode});
             ++report_.palettesCopied;
         }
         ++report_.alphaNodesAdded;
     }
 
+    void Add(Block block)
+    {
+        block.step = blocks_.size() + 1;
+        blocks_.push_back(block);
+    }
+
     // Sorts the blocks into file order and works out where everything stands in the result.
-    // Every change computes its insertion point from its own node, so a block lands in front of
-    // any earlier block anchored at the same byte: among equal anchors, later changes come first.
     void PlaceBlocks()
     {
-        for (std::size_t i = 0; i < blocks_.size(); ++i) {
-            blocks_[i].step = i; // the order the changes make them
+        std::vector<std::int64_t> grown{loaded_.Size()}; // the length after each insertion
+        for (const Block& block : blocks_) {
+            grown.push_back(grown.back() + block.size);
         }
+        // Later insertions in front of one byte stand in front of earlier ones.
         std::sort(blocks_.begin(), blocks_.end(), [](const Block& a, const Block& b) {
             return a.anchor != b.anchor ? a.anchor < b.anchor : a.step > b.step;
         });
         std::int64_t total = 0;
-        for (std::size_t i = 0; i < blocks_.size(); ++i) {
-            anchors_.push_back(blocks_[i].anchor);
+        for (const Block& block : blocks_) {
+            anchors_.push_back(block.anchor);
             before_.push_back(total);
-            total += blocks_[i].size;
+            total += block.size;
         }
         before_.push_back(total);
         length_ = CheckedAdd(loaded_.Size(), total);
+        PlacePastEnd(grown);
         for (std::size_t i = 0; i < blocks_.size(); ++i) {
             Edit& edit = edits_[blocks_[i].edit];
             const std::int64_t start = blocks_[i].anchor + before_[i];
@@ -241,83 +275,55 @@ private:
                 edit.paletteAt = Moved(edit.palette);
             }
         }
-        PlaceReachedPointers();
     }
 
-    // A pointer past the end keeps its value until the growing file reaches its target (its end
-    // counts); from then on it designates whatever stands there and moves with it. Slots are
-    // taken in the order the file reaches them while the blocks made so far are counted in a
-    // Fenwick tree over the file order.
-    void PlaceReachedPointers()
+    // The final values of slots whose target lies past the loaded end but within the result.
+    // Such a target t comes inside the file after insertion k, the first with grown[k] >= t;
+    // from then on it is the byte at t of that file (or its end) and moves with that byte.
+    // Slots are taken in order of k while the blocks' sizes enter a Fenwick tree in insertion
+    // order, so each lookup sees exactly the blocks present after step k.
+    void PlacePastEnd(const std::vector<std::int64_t>& grown)
     {
-        std::vector<std::pair<std::int64_t, std::int32_t>> waiting; // target, slot
+        struct Reached {
+            std::size_t step;
+            std::int64_t target;
+            std::int32_t slot;
+        };
+        std::vector<Reached> reached;
         for (const std::int32_t slot : slots_) {
-            const std::int32_t value = loaded_.ReadLong(slot);
-            if (PlaceOfTarget(value, g_, loaded_.Size()) == TargetPlace::PastEnd &&
-                PlaceOfTarget(value, g_, length_) != TargetPlace::PastEnd) {
-                waiting.emplace_back(static_cast<std::int64_t>(value) - g_, slot);
+            const std::int64_t target = static_cast<std::int64_t>(loaded_.ReadLong(slot)) - g_;
+            const auto k = static_cast<std::size_t>(std::lower_bound(grown.begin(), grown.end(), target) - grown.begin());
+            if (target > loaded_.Size() && k + 1 < grown.size()) { // reached before the last insertion
+                reached.push_back({k, target, slot});
             }
         }
-        if (waiting.empty()) {
-            return;
-        }
-        std::sort(waiting.begin(), waiting.end());
-        std::vector<std::size_t> placeOfStep(blocks_.size());
+        std::sort(reached.begin(), reached.end(), [](const Reached& a, const Reached& b) { return a.step < b.step; });
+        std::vector<std::size_t> placeOfStep(blocks_.size() + 1);
         for (std::size_t i = 0; i < blocks_.size(); ++i) {
             placeOfStep[blocks_[i].step] = i;
         }
-        made_.assign(blocks_.size() + 1, 0);
-        madeSize_.assign(blocks_.size(), 0);
-        std::int64_t length = loaded_.Size();
-        std::size_t step = 0;
-        for (const auto& [target, slot] : waiting) {
-            while (length < target) { // the next block reaches further
-                const std::size_t i = placeOfStep[step++];
-                Add(i, blocks_[i].size);
-                length += blocks_[i].size;
+        Fenwick present(blocks_.size());
+        std::size_t inserted = 0;
+        for (const Reached& r : reached) {
+            for (; inserted < r.step; ++inserted) {
+                present.Add(placeOfStep[inserted + 1], blocks_[placeOfStep[inserted + 1]].size);
             }
-            reached_.emplace_back(slot, Reached(target));
-        }
-    }
-
-    void Add(std::size_t i, std::int64_t size)
-    {
-        madeSize_[i] = size;
-        for (std::size_t k = i + 1; k < made_.size(); k += k & (~k + 1)) {
-            made_[k] += size;
-        }
-    }
-
-    // Where position t of the file as grown so far stands in the result. Finds the last block
-    // (made or not) starting at or before t, then t is inside it or on a loaded byte behind it.
-    std::int64_t Reached(std::int64_t t) const
-    {
-        std::size_t count = 0;   // blocks in file order before the one found next
-        std::int64_t sum = 0;    // bytes made of those
-        std::size_t bit = 1;
-        while (bit * 2 < made_.size()) {
-            bit *= 2;
-        }
-        for (; bit > 0; bit /= 2) {
-            const std::size_t next = count + bit;
-            // Block next - 1 starts at its anchor plus everything made in front of it.
-            if (next < made_.size() && anchors_[next - 1] + sum + made_[next] - MadeSize(next - 1) <= t) {
-                count = next;
-                sum += made_[next];
+            // Blocks in file order before the byte at target: the present ones that end at or
+            // before it and the absent ones whose neighbours stand at or before it.
+            std::size_t lo = 0;
+            std::size_t hi = blocks_.size();
+            while (lo < hi) {
+                const std::size_t mid = (lo + hi) / 2;
+                if (anchors_[mid] + present.Prefix(mid + 1) <= r.target) {
+                    lo = mid + 1;
+                } else {
+                    hi = mid;
+                }
             }
+            const std::int64_t absent = before_[lo] - present.Prefix(lo);
+            pastEnd_.emplace_back(r.slot, Pointer(r.target + absent));
         }
-        if (count == 0) {
-            return Moved(t); // before every block
-        }
-        const std::size_t i = count - 1;
-        const std::int64_t start = anchors_[i] + sum - MadeSize(i);
-        if (t < start + MadeSize(i)) {
-            return anchors_[i] + before_[i] + (t - start);
-        }
-        return Moved(t - sum);
     }
-
-    std::int64_t MadeSize(std::size_t i) const { return madeSize_[i]; }
 
     // Where loaded byte b stands in the result: behind every block in front of it or an
     // earlier byte.
@@ -366,8 +372,8 @@ private:
                 codec::StoreLong(out.data() + Moved(slot), Pointer(moved));
             }
         }
-        for (const auto& [slot, target] : reached_) {
-            codec::StoreLong(out.data() + Moved(slot), Pointer(target));
+        for (const auto& [slot, value] : pastEnd_) {
+            codec::StoreLong(out.data() + Moved(slot), value);
         }
     }
 
@@ -396,9 +402,7 @@ private:
     std::vector<Block> blocks_;            // in file order once placed
     std::vector<std::int32_t> anchors_;    // blocks_' anchors
     std::vector<std::int64_t> before_;     // bytes of the blocks in front of blocks_[i]; then all
-    std::vector<std::int64_t> made_;       // Fenwick tree of the bytes of blocks made so far
-    std::vector<std::int64_t> madeSize_;   // blocks_[i].size once made, else 0
-    std::vector<std::pair<std::int32_t, std::int64_t>> reached_; // slot, its target in the result
+    std::vector<std::pair<std::int32_t, std::int32_t>> pastEnd_; // slot, final value
     std::int32_t length_ = 0;
     RewriteReport report_;
 };
@@ -408,12 +412,13 @@ private:
 RewriteReport RunOnePass(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change)
 {
     if (names.empty()) {
-        return {};
+        RewriteReport report;
+        return report;
     }
     OnePass pass(image, change);
     pass.Plan(names);
-    if (pass.InsertsNothing()) {
-        return pass.LightInPlace(image);
+    if (!pass.Grows()) {
+        return pass.ProduceInPlace(image);
     }
     std::vector<std::uint8_t> result;
     const RewriteReport report = pass.Produce(result);

@@ -10,11 +10,9 @@ namespace lathwork {
 // The three rewrites, on an image in memory. Each works to the end or throws OptError; the
 // caller saves the image only when it returns (see RewriteFile).
 
-// The illumination and transparency rewrites walk the tree once, record every insertion, and
-// produce the result once, in file order. They give the bytes of inserting the blocks one at a
-// time, name by name, moving every pointer each time. A file whose structures overlap or reach
-// past its end is refused (OptError, the image untouched): moving its bytes safely would need
-// knowing which of two overlapping structures each byte belongs to.
+// Both run in one pass: one walk of the tree records every insertion, and the result is
+// written once in file order. A file whose structures overlap one another or reach past its
+// end is refused with an OptError before anything changes.
 
 // Every node carrying each selected name gets a private palette where needed and its chosen
 // colours copied from row 7 into all 16 rows. Nodes whose child count is neither 0 nor 1 are

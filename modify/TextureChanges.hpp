@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
-// What the illumination and transparency rewrites do to one texture's bytes, shared by the
-// rewrite (modify/OnePassRewrite.cpp) and the step-by-step oracle of the tests.
+// What the illumination and transparency rewrites do to one texture's bytes, shared by both
+// engines (modify/WalkingRewrite.cpp, modify/OnePassRewrite.cpp).
 namespace lathwork {
 
 // The request of either rewrite, without its names.

@@ -1,4 +1,4 @@
-#include "modify/OnePassRewrite.hpp"
+#include "modify/RewriteEngines.hpp"
 #include "modify/Rewrites.hpp"
 
 #include "opt/Layout.hpp"

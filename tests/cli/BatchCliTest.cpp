@@ -30,7 +30,7 @@ Bytes Damaged()
     return bytes;
 }
 
-// Every rewrite, as the words after FILE... --.
+// Every rewrite, as the words after FILE...: its options, then the name, set or --all.
 const std::vector<std::vector<std::string>> kRewrites = {
     {"illuminate", "--all"}, {"illuminate", "--colour", "0,0,0", "TEX00001"}, {"transparency", "--all"},
     {"transparency", "--opacity", "9", "TEX00002"}, {"animate", "1"}, {"cloak", "--high", "5", "--low", "NEVER"}};
@@ -42,11 +42,17 @@ std::vector<std::string> Words(const std::vector<std::string>& command, const st
     for (const fs::path& file : files) {
         words.push_back(Word(file));
     }
-    if (command[0] != "cloak") {
-        words.push_back("--");
-    }
-    words.insert(words.end(), command.begin() + 1, command.end());
+    // Options go before "--": every word after it is a name.
     words.insert(words.end(), extra.begin(), extra.end());
+    words.insert(words.end(), command.begin() + 1, command.end() - 1);
+    const std::string& last = command.back();
+    if (command[0] == "cloak") {
+        words.push_back(last);
+    } else if (last.rfind("--", 0) == 0) {
+        words.insert(words.end(), {last, "--"});
+    } else {
+        words.insert(words.end(), {"--", last});
+    }
     return words;
 }
 
@@ -122,9 +128,9 @@ TEST(SeveralFiles, UsageErrorsTouchNothing)
     const std::vector<std::pair<int, std::vector<std::string>>> cases = {
         {2, {"illuminate", a, "TEX1", "--all"}},     {2, {"illuminate", a, b, "--"}},
         {2, {"animate", a, b, "--", "0"}},           {2, {"illuminate", a, "--", b, "--", "TEX1"}},
-        {2, {"cloak", a, b, "--high", "2", "--json"}}, {2, {"cloak", a, "--dry-run"}},
+        {2, {"cloak", a, b, "--high"}},              {2, {"cloak", a, "--dry-run"}},
         {2, {"info"}},                               {2, {"list", "sets", a, "--dry-run"}},
-        {2, {"extract", a, "stray"}},                {1, {"info", a, Word(folder / "none")}},
+        {2, {"extract", a, "stray"}},                {1, {"info", Word(folder / "none")}},
     };
     for (const auto& [status, words] : cases) {
         SCOPED_TRACE(words[0] + " " + words.back());

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <sstream>
 #include <random>
 #include <thread>
 #ifndef _WIN32
@@ -214,6 +216,58 @@ TEST(CrashSafeSave, AFullDiskLeavesTheOriginalByteIdentical)
     EXPECT_EQ(end.status, 0) << "the rewrite must report the full disk";
     EXPECT_EQ(ReadFile(file), old);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"MODEL.OPT"});
+#endif
+}
+
+// The order of the system calls of one save, as strace records them: the temporary file is
+// flushed before it takes the old file's name, and the folder after, so a power cut never
+// leaves the name on unwritten bytes. The test runs itself under strace, in a mode that only
+// saves.
+TEST(CrashSafeSave, TheNewFileIsFlushedBeforeItReplacesTheOld)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: reads the system calls through strace";
+#else
+    if (const char* target = std::getenv("LATHWORK_SAVE_ONLY")) {
+        RewriteFile(target, IlluminateAll);
+        return;
+    }
+    if (std::system("strace -V >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "strace is not installed";
+    }
+    TempFolder folder;
+    const fs::path file = folder / "MODEL.OPT";
+    const fs::path log = folder / "calls.txt";
+    WriteFile(file, Build(GenerateLargeModel(4)).bytes);
+    const std::string command = "LATHWORK_SAVE_ONLY='" + file.string() + "' strace -f -qq -o '" + log.string() +
+                                "' -e trace=openat,fsync,fdatasync,rename,renameat,renameat2 '" +
+                                fs::read_symlink("/proc/self/exe").string() +
+                                "' --gtest_filter=CrashSafeSave.TheNewFileIsFlushedBeforeItReplacesTheOld >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) {
+        GTEST_SKIP() << "strace cannot trace here";
+    }
+    std::string temporaryFd;
+    enum { Opened, Flushed, Renamed, FolderFlushed } reached = Opened;
+    bool opened = false;
+    const std::vector<std::uint8_t> recorded = ReadFile(log);
+    std::istringstream calls(std::string(recorded.begin(), recorded.end()));
+    for (std::string line; std::getline(calls, line);) {
+        const bool temporary = line.find(".MODEL.OPT.lathwork-") != std::string::npos;
+        const bool flush = line.find("fsync(") != std::string::npos || line.find("fdatasync(") != std::string::npos;
+        if (temporary && line.find("openat(") != std::string::npos) {
+            temporaryFd = line.substr(line.rfind('=') + 2);
+            opened = true;
+        } else if (opened && reached == Opened && flush && line.find("(" + temporaryFd + ")") != std::string::npos) {
+            reached = Flushed;
+        } else if (temporary && line.find("rename") != std::string::npos) {
+            EXPECT_EQ(reached, Flushed) << "renamed before its bytes were flushed";
+            reached = Renamed;
+        } else if (reached == Renamed && flush) {
+            reached = FolderFlushed;
+        }
+    }
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(reached, FolderFlushed);
 #endif
 }
 

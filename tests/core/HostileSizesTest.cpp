@@ -6,10 +6,10 @@
 #include "modify/RewriteFile.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
+#include "testkit/WalkingOracle.hpp"
 #include "testkit/ReliabilityFixtures.hpp"
 #include "testkit/RewriteFixtures.hpp"
 #include "testkit/TestFiles.hpp"
-#include "testkit/WalkingOracle.hpp"
 
 #include <gtest/gtest.h>
 
@@ -234,7 +234,7 @@ TEST(HostileSizes, PointersNearTheTopOfTheRangeGiveACleanErrorOrAValidModel)
         for (const bool walking : {false, true}) {
             for (const bool transparency : {false, true}) {
                 SCOPED_TRACE("room " + std::to_string(room) + (transparency ? ", transparency" : ", illumination") +
-                             (walking ? ", walking oracle" : ""));
+                             (walking ? ", walking" : ", one pass"));
                 OptImage image{Bytes(bytes)};
                 const std::vector<TextureName> names = {Name8("TexA"), Name8("TexB")};
                 try {

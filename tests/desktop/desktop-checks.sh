@@ -44,6 +44,25 @@ complete_words() { # COMPLETION WORD...
              printf "%s\n" "${COMPREPLY[@]}"' _ "$script" "$@" | sort -u
 }
 
+# Model names that are glob patterns or hold spaces are offered as they are, whatever the
+# user's glob settings, beside folders; other files are not; after "--" a rewrite offers nothing.
+completion_quotes() { # COMPLETION
+    local folder="$scratch/names"
+    mkdir -p "$folder/sub"
+    touch "$folder/[c].opt" "$folder/c.opt" "$folder/my ship.OPT" "$folder/notes.txt"
+    local expected offered
+    expected=$(printf '%s\n' '[c].opt' 'c.opt' 'my ship.OPT' 'sub')
+    for setting in : "shopt -s nullglob" "shopt -s failglob"; do
+        offered=$(cd "$folder" && bash -c "$setting"'; source "$1"; COMP_WORDS=(lathwork-cli info "")
+                  COMP_CWORD=2; _lathwork_cli; printf "%s\n" "${COMPREPLY[@]}"' _ "$1" | sort -u)
+        [ "$offered" = "$expected" ] || fail "with [$setting] the completion offers [$offered]"
+    done
+    [ -z "$(cd "$folder" && complete_words "$1" animate c.opt -- "")" ] || fail "names after -- were completed as files"
+    if command -v shellcheck >/dev/null; then
+        shellcheck -s bash "$1"
+    fi
+}
+
 # Every command and option of --help is in the manual page, and the completion offers exactly
 # the commands and, per command, the options that --help shows.
 help_matches() { # CLI PAGE COMPLETION VERSION
@@ -75,8 +94,9 @@ installed() { # BUILD VERSION
     local usr="$stage/usr" share="$stage/usr/share"
     for file in bin/lathwork bin/lathwork-cli share/applications/org.lathwork.Lathwork.desktop \
         share/metainfo/org.lathwork.Lathwork.metainfo.xml share/mime/packages/lathwork-opt.xml \
-        share/man/man1/lathwork.1 share/man/man1/lathwork-cli.1 share/bash-completion/completions/lathwork-cli \
-        share/lathwork/clkscrn.bmp share/lathwork/SAMPLE.OPT share/doc/lathwork/copyright; do
+        share/man/man1/lathwork.1.gz share/man/man1/lathwork-cli.1.gz share/bash-completion/completions/lathwork-cli \
+        share/lathwork/clkscrn.bmp share/lathwork/SAMPLE.OPT share/doc/lathwork/copyright \
+        share/doc/lathwork-cli/copyright share/doc/lathwork/changelog.Debian.gz share/doc/lathwork-cli/changelog.Debian.gz; do
         [ -f "$usr/$file" ] || fail "$file is not installed"
     done
     for size in 16 22 24 32 48 64 128 256; do

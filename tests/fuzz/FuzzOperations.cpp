@@ -1,12 +1,13 @@
 #include "FuzzOperations.hpp"
 
+#include "testkit/WalkingOracle.hpp"
+
 #include "imaging/TextureImage.hpp"
 #include "modify/Cloaking.hpp"
 #include "modify/Rewrites.hpp"
 #include "opt/OptError.hpp"
 #include "opt/Pointer.hpp"
 #include "opt/Scans.hpp"
-#include "testkit/WalkingOracle.hpp"
 
 namespace lathwork::fuzz {
 
@@ -92,20 +93,18 @@ Operation DeriveOperation(InputReader& in, const Choices& choices)
     return op;
 }
 
-void Apply(OptImage& image, const Operation& op, bool byOracle)
+void Apply(OptImage& image, const Operation& op, bool walking)
 {
     switch (op.kind) {
     case RewriteKind::IlluminateEntire:
-    case RewriteKind::IlluminateCustom: {
-        const IlluminationRequest request{op.names, op.colours};
-        byOracle ? testkit::WalkIllumination(image, request) : RunIllumination(image, request);
+    case RewriteKind::IlluminateCustom:
+        walking ? testkit::WalkIllumination(image, IlluminationRequest{op.names, op.colours})
+                : RunIllumination(image, IlluminationRequest{op.names, op.colours});
         break;
-    }
-    case RewriteKind::Transparency: {
-        const TransparencyRequest request{op.names, op.colours, op.opacity};
-        byOracle ? testkit::WalkTransparency(image, request) : RunTransparency(image, request);
+    case RewriteKind::Transparency:
+        walking ? testkit::WalkTransparency(image, TransparencyRequest{op.names, op.colours, op.opacity})
+                : RunTransparency(image, TransparencyRequest{op.names, op.colours, op.opacity});
         break;
-    }
     case RewriteKind::Animate:
         AnimateTextureSets(image, op.rows);
         break;

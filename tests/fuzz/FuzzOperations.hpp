@@ -39,8 +39,9 @@ Choices ReadChoices(const OptImage& image);
 // in their ranges; any Single for the distances.
 Operation DeriveOperation(InputReader& in, const Choices& choices);
 
-// Runs the rewrite on the image; throws OptError as the rewrite does. byOracle runs the walking
-// oracle instead, for illumination and transparency.
-void Apply(OptImage& image, const Operation& operation, bool byOracle = false);
+// Runs the rewrite on the image; throws OptError as the rewrite does. The engine matters to
+// illumination and transparency only.
+// With walking, the illumination and transparency rewrites run on the walking oracle.
+void Apply(OptImage& image, const Operation& operation, bool walking = false);
 
 } // namespace lathwork::fuzz

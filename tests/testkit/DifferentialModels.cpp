@@ -213,11 +213,12 @@ bool Mutate(std::mt19937& rng, BuiltModel& m, Mutation mutation)
         if (textures.empty()) {
             return false;
         }
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 12; ++i) {
             const std::int32_t x = Any(rng, textures);
             const std::int32_t slot = Chance(rng, 50) ? x : x + 20;
-            const std::int32_t target = mutation == Mutation::PointersPastTheEnd ? length + Pick(rng, 0, 30000)
-                                                                                 : Pick(rng, -50, length);
+            // Mostly just past the end, where the first insertions reach them.
+            const std::int32_t past = Chance(rng, 70) ? Pick(rng, 1, 64) : Pick(rng, 0, 30000);
+            const std::int32_t target = mutation == Mutation::PointersPastTheEnd ? length + past : Pick(rng, -50, length);
             SetLong(m.bytes, static_cast<std::size_t>(slot), target + g);
         }
         if (mutation == Mutation::PointersPastTheEnd) {
@@ -294,14 +295,9 @@ std::string MutationName(Mutation mutation)
     return "?";
 }
 
-bool KeepsResultOrderFree(Mutation mutation)
-{
-    return mutation != Mutation::PointersPastTheEnd && mutation != Mutation::PointersTheGrowthReaches;
-}
-
 bool KeepsModelOnePass(Mutation mutation)
 {
-    return mutation != Mutation::PointersPastTheEnd && mutation != Mutation::PaletteInsidePixels;
+    return mutation != Mutation::PaletteInsidePixels;
 }
 
 RandomModel MakeRandomModel(std::mt19937& rng, Mutation mutation, bool oddShapes)

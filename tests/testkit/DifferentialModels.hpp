@@ -12,7 +12,7 @@
 namespace lathwork::testkit {
 
 // A change to a built model. All but the last keep every structure apart (a part node moved
-// behind its textures included); pointers past the end may be reached by the grown file.
+// behind its textures included); pointers past the end are mostly reached by the grown file.
 enum class Mutation {
     None,
     TextureReachedTwice,   // an earlier part's leaf slot redirected to a later part's texture
@@ -21,8 +21,8 @@ enum class Mutation {
     StrayPointers,         // unfollowed pointers designating arbitrary bytes, or none
     PartAfterItsTextures,  // a part node copied to the end of the file and used from there
     PaletteInsidePixels,   // a palette pointer designating another texture's pixel data
-    // Not among kAllMutations: many unfollowed pointers just past the end (0 to 64 bytes) or
-    // anywhere the grown file may reach, so that the growing file reaches them one by one.
+    // Not among kAllMutations: every unfollowed pointer the check can reach set past the end
+    // (mostly within 64 bytes), so that the growing file reaches them one by one.
     PointersTheGrowthReaches,
 };
 
@@ -32,9 +32,6 @@ inline constexpr Mutation kAllMutations[] = {
 };
 
 std::string MutationName(Mutation mutation);
-
-// False for the mutations whose rewritten bytes depend on the order of the names.
-bool KeepsResultOrderFree(Mutation mutation);
 
 // True when the mutation leaves a model the one-pass rewrite accepts (given no odd shapes).
 bool KeepsModelOnePass(Mutation mutation);

@@ -1,12 +1,12 @@
-// The oracle: the rewrite step by step, as plainly as it can be written. For every name the
-// tree is searched again; for every insertion every pointer the relocation walk knows is moved
-// and the file's tail is moved behind the new bytes.
+// The reference rewrite: step by step, as plainly as it can be written. For every name the tree
+// is searched again; for every insertion every pointer the relocation walk knows is moved and
+// the file's tail is moved behind the new bytes. Tests and benchmarks hold the product's one
+// pass against it.
 
 #include "testkit/WalkingOracle.hpp"
 
-#include "modify/TextureChanges.hpp"
-
 #include "modify/Relocation.hpp"
+#include "modify/TextureChanges.hpp"
 #include "opt/Layout.hpp"
 #include "opt/NodeWalk.hpp"
 #include "opt/Pointer.hpp"

@@ -8,8 +8,8 @@
 
 namespace lathwork {
 
-// The rewrite behind RunIllumination and RunTransparency, in one pass; BodyLength is left to
-// the caller. Throws OptError, the image untouched, for a file it cannot rewrite safely.
+// The whole rewrite behind RunIllumination and RunTransparency in one pass, leaving BodyLength
+// to its caller. Throws OptError (image untouched) for a file whose structures it cannot place.
 RewriteReport RunOnePass(OptImage& image, const std::vector<TextureName>& names, const TextureChange& change);
 
 } // namespace lathwork
