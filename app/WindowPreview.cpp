@@ -133,7 +133,11 @@ void LathworkWindow::RefreshShownTexture()
 
 void LathworkWindow::ExtractTextures()
 {
-    if (Guarded([&] { lathwork::ExtractTextures(NativePath(OptPath())); })) {
+    if (WorkRunning()) {
+        return;
+    }
+    const auto path = NativePath(OptPath());
+    if (Guarded([&] { InBackground([&] { lathwork::ExtractTextures(path); }); })) {
         SetStatus(QStringLiteral("Extractions complete.  Find textures in FLIGHTMODELS folder."));
         lathwork::app::Beep();
     }
