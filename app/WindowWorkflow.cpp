@@ -24,7 +24,9 @@
 #include <QPushButton>
 
 #include <new>
+#include <string>
 #include <utility>
+#include <vector>
 
 using lathwork::app::AddTextureItem;
 using lathwork::app::AnySelected;
@@ -263,14 +265,13 @@ void LathworkWindow::ScanTextures(ColourMode& mode)
     mode.textures->Quietly([&] { mode.textures->clear(); });
     const bool illumination = &mode == illum_.get();
     const bool done = Guarded([&] {
-        const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        const auto names = illumination ? lathwork::ScanIlluminationTextures(image)
-                                        : lathwork::ScanTransparencyTextures(image);
-        mode.textures->Quietly([&] {
-            for (const auto& name : names) {
-                AddTextureItem(mode.textures, name);
-            }
+        const auto path = NativePath(OptPath());
+        std::vector<lathwork::TextureName> names;
+        InBackground([&] {
+            const lathwork::OptImage image = lathwork::OptImage::Load(path);
+            names = illumination ? lathwork::ScanIlluminationTextures(image) : lathwork::ScanTransparencyTextures(image);
         });
+        mode.textures->Quietly([&] { lathwork::app::AddTextureItems(mode.textures, names); });
     });
     if (done) {
         FinishScan(mode.begin, mode.name, true);
@@ -281,8 +282,9 @@ void LathworkWindow::ScanTextureSets()
 {
     animtexturesetlist_->Quietly([this] { animtexturesetlist_->clear(); });
     const bool done = Guarded([&] {
-        const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        const auto sets = lathwork::ScanTextureSets(image);
+        const auto path = NativePath(OptPath());
+        std::vector<std::string> sets;
+        InBackground([&] { sets = lathwork::ScanTextureSets(lathwork::OptImage::Load(path)); });
         animtexturesetlist_->Quietly([&] {
             for (const std::string& set : sets) {
                 animtexturesetlist_->addItem(QString::fromStdString(set));
