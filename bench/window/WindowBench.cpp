@@ -73,6 +73,7 @@ void UserActionsAt8000Textures(benchmark::State& state)
             {"open_ms", [&] { window.OpenModel(path); }},
             {"mode_ms", [&] { Named<QAction>(window, "illuminationmenu")->trigger(); }},
             {"scan_ms", [&] { Named<QPushButton>(window, "illumbutbegin")->click(); }},
+            {"preview_ms", [&] { Named<QListWidget>(window, "illumtexturelist")->setCurrentRow(0); }},
             {"select_all_ms", [&] { Named<QPushButton>(window, "illumselalltextures")->click(); }},
             {"begin_ms", [&] { Named<QPushButton>(window, "illumbutbegin")->click(); }},
             {"undo_ms", [&] { Named<QAction>(window, "undomenu")->trigger(); }},
