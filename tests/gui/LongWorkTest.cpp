@@ -55,7 +55,8 @@ private slots:
                 d.Trigger(step);
                 results[longCalls].push_back(d.ReadBytes("SHIP.OPT"));
             }
-            QCOMPARE(waits, longCalls ? 6 : 0); // each step and the scan of the list after it
+            // A call may still end before the first look at it: some, not all, are long.
+            QCOMPARE(waits > 0, longCalls);
             QCOMPARE(d.Status(), QStringLiteral("Undone: the file holds again what it held before that BEGIN."));
         }
         BackgroundWork::SetShowAfter(30ms);
