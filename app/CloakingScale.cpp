@@ -167,11 +167,20 @@ void CloakingScale::ValidateBoxes() const
 
 void CloakingScale::Write(const QString& optPath, lathwork::FileChange* kept)
 {
+    Write(optPath, kept, [](const std::function<void()>& rewrite) { rewrite(); });
+}
+
+void CloakingScale::Write(const QString& optPath, lathwork::FileChange* kept,
+                          const std::function<void(const std::function<void()>&)>& run)
+{
     ValidateBoxes();
     const float high = lathwork::RequireDistanceValue(Text(highBox_), kHighName);
     const std::optional<float> low = lathwork::DistanceValue(Text(lowBox_));
-    lathwork::RewriteFile(ToPath(optPath),
-                          [&](lathwork::OptImage& image) { lathwork::WriteCloakingDistances(image, high, low); }, kept);
+    const auto path = ToPath(optPath);
+    run([&] {
+        lathwork::RewriteFile(path, [&](lathwork::OptImage& image) { lathwork::WriteCloakingDistances(image, high, low); },
+                              kept);
+    });
 }
 
 void CloakingScale::PlaceShipIcon(QLineEdit* box)

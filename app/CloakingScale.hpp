@@ -54,6 +54,10 @@ public:
     // Checks the boxes first, as ValidateBoxes does. kept, when given, receives the file's bytes
     // before and after.
     void Write(const QString& optPath, lathwork::FileChange* kept = nullptr);
+    // As Write, with the file's rewrite handed to run (which may run it on another thread);
+    // the boxes are read before.
+    void Write(const QString& optPath, lathwork::FileChange* kept,
+               const std::function<void(const std::function<void()>&)>& run);
 
     // The change rule of a distance box.
     void PlaceShipIcon(QLineEdit* box);

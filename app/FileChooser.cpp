@@ -1,8 +1,14 @@
 #include "app/FileChooser.hpp"
+#include "app/rules/NaturalOrder.hpp"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace lathwork::app {
 
@@ -97,12 +103,20 @@ FileList::FileList(QWidget* parent) : ListBox(parent) {}
 
 QStringList FileList::Listing() const
 {
-    QStringList listed;
-    const QStringList names = QDir(path_).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    // The folder may hold tens of thousands of other files: the name filter drops them as the
+    // folder is read, and only the models are sorted.
+    QDir folder(path_, QStringLiteral("*.opt"), QDir::NoSort, QDir::Files | QDir::Hidden);
+    const QStringList names = folder.entryList();
+    std::vector<std::pair<std::string, QString>> keyed;
+    keyed.reserve(static_cast<std::size_t>(names.size()));
     for (const QString& name : names) {
-        if (name.endsWith(".opt", Qt::CaseInsensitive)) {
-            listed << name;
-        }
+        keyed.emplace_back(name.toStdString(), name);
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const auto& a, const auto& b) { return lathwork::rules::NaturalLess(a.first, b.first); });
+    QStringList listed;
+    for (auto& [key, name] : keyed) {
+        listed << std::move(name);
     }
     return listed;
 }

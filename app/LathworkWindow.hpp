@@ -27,6 +27,7 @@ class QSlider;
 class QToolBar;
 
 namespace lathwork::app {
+class BackgroundWork;
 class DriveList;
 class FileList;
 class FolderList;
@@ -63,6 +64,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // While a long call runs, closing waits for it and happens when it is over.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Building the controls.
@@ -174,6 +177,13 @@ private:
     // whether the work finished.
     bool Guarded(const std::function<void()>& work);
 
+    // Long calls of the core (WindowBackground.cpp): work runs off the GUI thread and this
+    // returns when it is over, throwing what it threw. Call it within Guarded.
+    void InBackground(const std::function<void()>& work);
+    // Whether a long call is running: user actions that start another are ignored meanwhile.
+    bool WorkRunning() const;
+    lathwork::app::BackgroundWork* Background();
+
     FormState state_;
 
     QAction* transparencymenu_ = nullptr;
@@ -233,4 +243,8 @@ private:
     std::unique_ptr<lathwork::rules::ChangeHistory> history_;
     QLabel* texdisplayed_ = nullptr;
     QPlainTextEdit* textactions_ = nullptr;
+
+    lathwork::app::BackgroundWork* background_ = nullptr;
+    bool closeWanted_ = false;         // the window was closed during a long call
+    bool folderChangedMeanwhile_ = false; // the folder changed during a long call
 };

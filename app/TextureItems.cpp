@@ -10,14 +10,42 @@ namespace {
 constexpr int kNameRole = Qt::UserRole;
 }
 
+namespace {
+
+QString ShownName(const std::string& name)
+{
+    std::size_t size = name.size();
+    while (size > 0 && name[size - 1] == '\0') {
+        --size;
+    }
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(size));
+}
+
+} // namespace
+
 void AddTextureItem(QListWidget* list, const std::string& name)
 {
-    std::string shown = name;
-    while (!shown.empty() && shown.back() == '\0') {
-        shown.pop_back();
-    }
-    auto* item = new QListWidgetItem(QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size())), list);
+    auto* item = new QListWidgetItem(ShownName(name), list);
     item->setData(kNameRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+void AddTextureItems(QListWidget* list, const std::vector<std::string>& names)
+{
+    // One insertion of all the rows: row by row, the view lays itself out again for each.
+    QStringList shown;
+    shown.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::string& name : names) {
+        shown << ShownName(name);
+    }
+    // Every row is one line of text: the view need not measure thousands of them one by one.
+    list->setUniformItemSizes(true);
+    const int first = list->count();
+    list->addItems(shown);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        list->item(first + static_cast<int>(i))
+            ->setData(kNameRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    }
 }
 
 std::string TextureItemName(const QListWidgetItem* item)
@@ -28,12 +56,7 @@ std::string TextureItemName(const QListWidgetItem* item)
 
 bool AnySelected(const QListWidget* list)
 {
-    for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->isSelected()) {
-            return true;
-        }
-    }
-    return false;
+    return list->selectionModel()->hasSelection();
 }
 
 std::filesystem::path NativePath(const QString& path)

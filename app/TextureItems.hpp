@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class QListWidget;
 class QListWidgetItem;
@@ -13,6 +14,8 @@ class QListWidgetItem;
 namespace lathwork::app {
 
 void AddTextureItem(QListWidget* list, const std::string& name);
+// As AddTextureItem for each name, in one insertion.
+void AddTextureItems(QListWidget* list, const std::vector<std::string>& names);
 std::string TextureItemName(const QListWidgetItem* item);
 bool AnySelected(const QListWidget* list);
 

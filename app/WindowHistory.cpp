@@ -86,6 +86,9 @@ void LathworkWindow::UpdateEditMenu()
 
 void LathworkWindow::StepHistory(bool undo)
 {
+    if (WorkRunning()) {
+        return;
+    }
     const std::string file = HistoryKey();
     const ChangeHistory::Change* change =
         file.empty() ? nullptr : undo ? history_->UndoTarget(file) : history_->RedoTarget(file);
@@ -98,7 +101,8 @@ void LathworkWindow::StepHistory(bool undo)
     const auto& wanted = undo ? change->before : change->after;
     std::optional<lathwork::SaveReport> saved;
     const bool done = Guarded([&] {
-        saved = lathwork::RestoreFile(lathwork::app::NativePath(OptPath()), expected, wanted);
+        const auto path = lathwork::app::NativePath(OptPath());
+        InBackground([&] { saved = lathwork::RestoreFile(path, expected, wanted); });
     });
     if (!done) {
         return;

@@ -23,6 +23,8 @@
 #include <QScrollBar>
 #include <QSlider>
 
+#include <optional>
+
 using lathwork::app::ColourMode;
 using lathwork::app::NativePath;
 using lathwork::app::TextureView;
@@ -62,9 +64,11 @@ void LathworkWindow::PreviewTexture(lathwork::app::ListBox* list)
         return;
     }
     const std::string name = lathwork::app::TextureItemName(item);
+    const QString shownName = item->text();
+    const auto path = NativePath(OptPath());
     Guarded([&] {
-        const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        auto picture = lathwork::PreviewTexture(image, name);
+        std::optional<lathwork::PreviewPicture> picture;
+        InBackground([&] { picture = lathwork::PreviewTexture(lathwork::OptImage::Load(path), name); });
         if (!picture) {
             return; // no node carries the name: the pane keeps what it shows
         }
@@ -73,7 +77,7 @@ void LathworkWindow::PreviewTexture(lathwork::app::ListBox* list)
         // The picture is made in memory from the bitmap bytes: no file in the user's folder.
         texture_ = std::make_unique<TextureView>(name, std::move(*picture));
         bmpholder_->SetPicture(texture_->Plain());
-        texdisplayed_->setText(item->text());
+        texdisplayed_->setText(shownName);
         textureShown_ = true;
         bmpdisplay_->ScrollHome();
         ShowTexture();
@@ -133,7 +137,11 @@ void LathworkWindow::RefreshShownTexture()
 
 void LathworkWindow::ExtractTextures()
 {
-    if (Guarded([&] { lathwork::ExtractTextures(NativePath(OptPath())); })) {
+    if (WorkRunning()) {
+        return;
+    }
+    const auto path = NativePath(OptPath());
+    if (Guarded([&] { InBackground([&] { lathwork::ExtractTextures(path); }); })) {
         SetStatus(QStringLiteral("Extractions complete.  Find textures in FLIGHTMODELS folder."));
         lathwork::app::Beep();
     }

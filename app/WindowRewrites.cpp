@@ -58,8 +58,10 @@ void LathworkWindow::RewriteIllumination()
     const lathwork::IlluminationRequest request{SelectedNames(illum_->textures), lathwork::app::ColourChoiceOf(*illum_)};
     lathwork::FileChange change;
     const bool done = Guarded([&] {
-        lathwork::RewriteFile(NativePath(OptPath()),
-                              [&](lathwork::OptImage& image) { lathwork::RunIllumination(image, request); }, &change);
+        const auto path = NativePath(OptPath());
+        InBackground([&] {
+            lathwork::RewriteFile(path, [&](lathwork::OptImage& image) { lathwork::RunIllumination(image, request); }, &change);
+        });
     });
     if (done) {
         FileRewritten(std::move(change));
@@ -77,8 +79,10 @@ void LathworkWindow::RewriteTransparency()
                                                 transopacitybar_->value()};
     lathwork::FileChange change;
     const bool done = Guarded([&] {
-        lathwork::RewriteFile(NativePath(OptPath()),
-                              [&](lathwork::OptImage& image) { lathwork::RunTransparency(image, request); }, &change);
+        const auto path = NativePath(OptPath());
+        InBackground([&] {
+            lathwork::RewriteFile(path, [&](lathwork::OptImage& image) { lathwork::RunTransparency(image, request); }, &change);
+        });
     });
     if (done) {
         FileRewritten(std::move(change));
@@ -102,8 +106,10 @@ void LathworkWindow::RewriteAnimation()
     }
     lathwork::FileChange change;
     const bool done = Guarded([&] {
-        lathwork::RewriteFile(NativePath(OptPath()),
-                              [&](lathwork::OptImage& image) { lathwork::AnimateTextureSets(image, rows); }, &change);
+        const auto path = NativePath(OptPath());
+        InBackground([&] {
+            lathwork::RewriteFile(path, [&](lathwork::OptImage& image) { lathwork::AnimateTextureSets(image, rows); }, &change);
+        });
     });
     if (done) {
         FileRewritten(std::move(change));
@@ -122,7 +128,7 @@ void LathworkWindow::RewriteCloaking()
         return;
     }
     lathwork::FileChange change;
-    if (Guarded([&] { cloak_->Write(OptPath(), &change); })) {
+    if (Guarded([&] { cloak_->Write(OptPath(), &change, [this](const auto& rewrite) { InBackground(rewrite); }); })) {
         FileRewritten(std::move(change));
         SetStatus(kComplete);
         lathwork::app::Beep();

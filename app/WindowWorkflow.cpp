@@ -18,12 +18,15 @@
 #include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
 #include <new>
+#include <string>
 #include <utility>
+#include <vector>
 
 using lathwork::app::AddTextureItem;
 using lathwork::app::AnySelected;
@@ -115,7 +118,7 @@ void LathworkWindow::ToolbarClicked()
 void LathworkWindow::BeginClicked(QPushButton* button)
 {
     const QString caption = button->text();
-    if (caption != kScan && caption != kBegin) {
+    if (WorkRunning() || (caption != kScan && caption != kBegin)) {
         return;
     }
     const bool scan = caption == kScan;
@@ -132,11 +135,15 @@ void LathworkWindow::BeginClicked(QPushButton* button)
 
 void LathworkWindow::SelectAll(ListBox* list, bool selected)
 {
-    // One change of the list's selection: its rule runs once afterwards.
+    // One change of the list's selection, made as one range the way Ctrl+A makes it: row by
+    // row would leave a range per row and make every later look at the selection cost O(rows).
+    // The list's rule runs once afterwards.
     list->AsOneAction([&] {
-        for (int row = 0; row < list->count(); ++row) {
-            list->item(row)->setSelected(selected);
+        if (list->count() == 0) {
+            return;
         }
+        const QItemSelection all(list->model()->index(0, 0), list->model()->index(list->count() - 1, 0));
+        list->selectionModel()->select(all, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
     });
 }
 
@@ -202,7 +209,12 @@ void LathworkWindow::ShowFolder(const QString& path)
 void LathworkWindow::FolderContentChanged()
 {
     // Files copied in appear; the chosen file keeps its choice and the buttons their state
-    // while it is there, and when it goes the window disarms as for a change of folder.
+    // while it is there, and when it goes the window disarms as for a change of folder. A
+    // long call's own temporary files wait until it is over.
+    if (WorkRunning()) {
+        folderChangedMeanwhile_ = true;
+        return;
+    }
     if (!optfile_->Reread() && !armedFile_.isEmpty()) {
         ApplyReset(false);
     }
@@ -253,14 +265,13 @@ void LathworkWindow::ScanTextures(ColourMode& mode)
     mode.textures->Quietly([&] { mode.textures->clear(); });
     const bool illumination = &mode == illum_.get();
     const bool done = Guarded([&] {
-        const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        const auto names = illumination ? lathwork::ScanIlluminationTextures(image)
-                                        : lathwork::ScanTransparencyTextures(image);
-        mode.textures->Quietly([&] {
-            for (const auto& name : names) {
-                AddTextureItem(mode.textures, name);
-            }
+        const auto path = NativePath(OptPath());
+        std::vector<lathwork::TextureName> names;
+        InBackground([&] {
+            const lathwork::OptImage image = lathwork::OptImage::Load(path);
+            names = illumination ? lathwork::ScanIlluminationTextures(image) : lathwork::ScanTransparencyTextures(image);
         });
+        mode.textures->Quietly([&] { lathwork::app::AddTextureItems(mode.textures, names); });
     });
     if (done) {
         FinishScan(mode.begin, mode.name, true);
@@ -271,8 +282,9 @@ void LathworkWindow::ScanTextureSets()
 {
     animtexturesetlist_->Quietly([this] { animtexturesetlist_->clear(); });
     const bool done = Guarded([&] {
-        const lathwork::OptImage image = lathwork::OptImage::Load(NativePath(OptPath()));
-        const auto sets = lathwork::ScanTextureSets(image);
+        const auto path = NativePath(OptPath());
+        std::vector<std::string> sets;
+        InBackground([&] { sets = lathwork::ScanTextureSets(lathwork::OptImage::Load(path)); });
         animtexturesetlist_->Quietly([&] {
             for (const std::string& set : sets) {
                 animtexturesetlist_->addItem(QString::fromStdString(set));
