@@ -4,6 +4,7 @@
 #include "opt/Layout.hpp"
 #include "testkit/OptBuilder.hpp"
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <random>
@@ -13,13 +14,19 @@ namespace lathwork::bench {
 
 namespace {
 
-// The folder the generated models live in, removed when the benchmarks end.
+// The folder the generated models live in, removed when the benchmarks end, unless
+// LATHWORK_BENCH_KEEP names a folder to keep them in (to run the tool on them by hand).
 struct ModelFolder {
-    std::filesystem::path path = std::filesystem::temp_directory_path() / ("lathwork-bench-" + std::to_string(::getpid()));
+    const char* keep = std::getenv("LATHWORK_BENCH_KEEP");
+    std::filesystem::path path = keep != nullptr ? std::filesystem::path(keep)
+                                                 : std::filesystem::temp_directory_path() /
+                                                       ("lathwork-bench-" + std::to_string(::getpid()));
     ~ModelFolder()
     {
         std::error_code ec;
-        std::filesystem::remove_all(path, ec);
+        if (keep == nullptr) {
+            std::filesystem::remove_all(path, ec);
+        }
     }
 };
 
