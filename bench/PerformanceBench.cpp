@@ -16,6 +16,7 @@
 //                  limit file + result + 32 MB
 
 #include "BenchModels.hpp"
+#include "BenchSupport.hpp"
 
 #include "imaging/Extraction.hpp"
 #include "imaging/TextureBitmap.hpp"
@@ -49,61 +50,12 @@ extern char** environ;
 namespace {
 
 using namespace lathwork;
+using namespace lathwork::bench;
 namespace fs = std::filesystem;
 
 constexpr const char* kPeakModeVariable = "LATHWORK_PEAK_REWRITE";
 constexpr const char* kPeakFileVariable = "LATHWORK_PEAK_FILE";
 constexpr const char* kPeakResultVariable = "LATHWORK_PEAK_RESULT";
-
-double Seconds(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-void Require(bool ok, const std::string& what)
-{
-    if (!ok) {
-        throw std::runtime_error(what + ": " + std::strerror(errno));
-    }
-}
-
-// read + write through user space with a 4 MiB buffer, like dd bs=4M; with flush, the copy is
-// then flushed to disk, like dd conv=fsync.
-void PlainCopy(const fs::path& from, const fs::path& to, bool flush = false)
-{
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    Require(in >= 0, "open " + from.string());
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    Require(out >= 0, "create " + to.string());
-    std::vector<char> buffer(4 << 20);
-    for (;;) {
-        const ::ssize_t n = ::read(in, buffer.data(), buffer.size());
-        Require(n >= 0, "read");
-        if (n == 0) {
-            break;
-        }
-        for (::ssize_t done = 0; done < n;) {
-            const ::ssize_t w = ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
-            Require(w > 0, "write");
-            done += w;
-        }
-    }
-    ::close(in);
-    Require(!flush || ::fsync(out) == 0, "fsync");
-    Require(::close(out) == 0, "close");
-}
-
-// Before each timed step: files that step writes are removed, and what earlier steps wrote is
-// put on disk, so that no step waits behind the writing of another.
-void Settle(std::initializer_list<fs::path> removed)
-{
-    for (const fs::path& path : removed) {
-        fs::remove(path);
-    }
-    ::sync();
-}
 
 // The order the names of "Select all" reach the rewrite in.
 enum Order { kListOrder, kReversed, kShuffled };
@@ -135,24 +87,6 @@ void Ratio(benchmark::State& state, double work, double baseline, const char* ba
     state.counters["ratio"] = benchmark::Counter(work / baseline);
     state.counters["MB"] = benchmark::Counter(static_cast<double>(fs::file_size(bench::ModelFile(Textures(state)))) / 1e6);
 }
-
-// The best of the iterations, as the least disturbed by other work on the machine: the fastest
-// operation over the fastest baseline.
-struct Best {
-    double work = 1e9;
-    double baseline = 1e9;
-    void Add(double w, double b)
-    {
-        work = std::min(work, w);
-        baseline = std::min(baseline, b);
-    }
-    void Report(benchmark::State& state) const
-    {
-        state.counters["best_ms"] = work * 1e3;
-        state.counters["best_base_ms"] = baseline * 1e3;
-        state.counters["best_ratio"] = work / baseline;
-    }
-};
 
 void BM_PlainCopy(benchmark::State& state)
 {
@@ -269,28 +203,6 @@ void BM_IlluminationSelectAll(benchmark::State& state)
 void BM_TransparencySelectAll(benchmark::State& state)
 {
     SelectAllBeside(state, "transparency");
-}
-
-// Runs argv with stdout to /dev/null and waits; returns the wall time.
-double RunProcess(std::vector<std::string> argv)
-{
-    std::vector<char*> args;
-    for (std::string& a : argv) {
-        args.push_back(a.data());
-    }
-    args.push_back(nullptr);
-    ::posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    ::pid_t pid = 0;
-    int status = 0;
-    const double t = Seconds([&] {
-        Require(::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0, "spawn " + argv[0]);
-        Require(::waitpid(pid, &status, 0) == pid, "wait");
-    });
-    ::posix_spawn_file_actions_destroy(&actions);
-    Require(WIFEXITED(status) && WEXITSTATUS(status) == 0, argv[0] + " failed");
-    return t;
 }
 
 // "Select all" + BEGIN as the whole command-line process (lathwork-cli illuminate --all, or
