@@ -140,7 +140,11 @@ private:
     // Colour picking.
     lathwork::app::ColourMode* PickingMode();
     void PointerMoved(QPoint position);
-    void PreviewClicked();
+    // The swatch shows the pixel now under the resting pointer (or keyboard cursor), after the
+    // picture moved or changed beneath it.
+    void FollowPointer();
+    // Picks the pixel at position of the picture shown; a point outside it picks nothing.
+    void PreviewClicked(QPoint position);
     void RemarkPickedColours(lathwork::app::ColourMode& mode);
     // The row-7 picture with marks: drawn as the view asks when it is the texture's.
     void ShowMarked(const QImage& marked);

@@ -1,6 +1,8 @@
 #include "app/PreviewPane.hpp"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QPixmap>
 #include <QScrollBar>
@@ -20,12 +22,16 @@ PreviewPane::PreviewPane(QWidget* parent)
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setMouseTracking(true);
     setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
     across_->setObjectName(QStringLiteral("previewhscroll"));
     down_->setObjectName(QStringLiteral("previewvscroll"));
     for (QScrollBar* bar : {across_, down_}) {
         bar->hide();
         bar->setCursor(Qt::ArrowCursor);
-        connect(bar, &QScrollBar::valueChanged, this, &PreviewPane::Render);
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            Render();
+            emit scrolled();
+        });
     }
 }
 
@@ -33,6 +39,18 @@ void PreviewPane::SetPicture(const QImage& picture, Zoom zoom)
 {
     picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
     zoom_ = zoom;
+    fixed_ = false;
+    if (cursor_ && !picture_.valid(*cursor_)) {
+        cursor_.reset();
+    }
+    Render();
+}
+
+void PreviewPane::SetFixedPicture(const QImage& picture)
+{
+    SetPicture(picture);
+    fixed_ = true;
+    cursor_.reset();
     Render();
 }
 
@@ -47,8 +65,8 @@ void PreviewPane::ScrollHome()
 
 void PreviewPane::Render()
 {
-    if (zoom_ == Zoom::One || picture_.isNull()) {
-        // The Parts' pane: the picture as it is, from the top-left pixel.
+    if (fixed_ || picture_.isNull()) {
+        // The picture as it is, from the top-left pixel.
         across_->hide();
         down_->hide();
         mapping_ = {};
@@ -96,8 +114,8 @@ void PreviewPane::Render()
 
 QPoint PreviewPane::PictureAt(QPoint at) const
 {
-    if (zoom_ == Zoom::One || picture_.isNull()) {
-        return at;
+    if (fixed_ || picture_.isNull()) {
+        return picture_.valid(at) ? at : QPoint(-1, -1);
     }
     const auto in = [](const std::vector<int>& map, int i) {
         return i >= 0 && i < static_cast<int>(map.size()) ? map[static_cast<std::size_t>(i)] : -1;
@@ -107,8 +125,129 @@ QPoint PreviewPane::PictureAt(QPoint at) const
     return x < 0 || y < 0 ? QPoint(-1, -1) : QPoint(x, y);
 }
 
+QPoint PreviewPane::RestingAt() const
+{
+    if (keyed_ && cursor_) {
+        return *cursor_;
+    }
+    return hover_ ? PictureAt(*hover_) : QPoint(-1, -1);
+}
+
+QRect PreviewPane::PaneRectOf(QPoint at) const
+{
+    if (fixed_ || picture_.isNull()) {
+        return picture_.valid(at) ? QRect(at, QSize(1, 1)) : QRect();
+    }
+    // The first and last view pixel showing picture pixel v, on one axis.
+    const auto span = [](const std::vector<int>& map, int v) {
+        const auto first = std::find(map.begin(), map.end(), v);
+        if (first == map.end()) {
+            return std::pair(-1, -1);
+        }
+        const auto last = std::find_if(first, map.end(), [v](int m) { return m != v; });
+        return std::pair(static_cast<int>(first - map.begin()), static_cast<int>(last - map.begin()) - 1);
+    };
+    const auto [left, right] = span(mapping_.columns, at.x());
+    const auto [top, bottom] = span(mapping_.rows, at.y());
+    if (left < 0 || top < 0) {
+        return {};
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+void PreviewPane::ScrollTo(QPoint at)
+{
+    if (fixed_ || picture_.isNull() || zoom_ == Zoom::Fit) {
+        return;
+    }
+    const Extent shown = rules::ShownSize(zoom_, {picture_.width(), picture_.height()}, {width(), height()});
+    // View pixel p shows picture pixel p * size / shown: pixel v starts at ceil(v * shown / size).
+    const auto bring = [](QScrollBar* bar, int v, int size, int extent) {
+        const auto start = static_cast<int>((static_cast<long long>(v) * extent + size - 1) / size);
+        const auto end = static_cast<int>((static_cast<long long>(v + 1) * extent + size - 1) / size);
+        if (start < bar->value()) {
+            bar->setValue(start);
+        } else if (end > bar->value() + bar->pageStep()) {
+            bar->setValue(end - bar->pageStep());
+        }
+    };
+    bring(across_, at.x(), picture_.width(), shown.width);
+    bring(down_, at.y(), picture_.height(), shown.height);
+}
+
+void PreviewPane::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    const bool pick = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (fixed_ || picture_.isNull() || !(arrow || pick)) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (!cursor_) {
+        // The cursor starts under the pointer, or at the top-left pixel.
+        const QPoint under = hover_ ? PictureAt(*hover_) : QPoint(-1, -1);
+        cursor_ = picture_.valid(under) ? under : QPoint(0, 0);
+    } else if (arrow) {
+        // Shift moves the cursor 8 pixels at a time.
+        const int step = (event->modifiers() & Qt::ShiftModifier) ? 8 : 1;
+        const int dx = key == Qt::Key_Left ? -step : key == Qt::Key_Right ? step : 0;
+        const int dy = key == Qt::Key_Up ? -step : key == Qt::Key_Down ? step : 0;
+        cursor_ = QPoint(std::clamp(cursor_->x() + dx, 0, picture_.width() - 1),
+                         std::clamp(cursor_->y() + dy, 0, picture_.height() - 1));
+    }
+    keyed_ = true;
+    ScrollTo(*cursor_);
+    update();
+    if (pick) {
+        emit clicked(*cursor_);
+    } else {
+        emit pointerMoved(*cursor_);
+    }
+}
+
+void PreviewPane::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus() || !cursor_) {
+        return;
+    }
+    const QRect pixel = PaneRectOf(*cursor_);
+    if (pixel.isEmpty()) {
+        return;
+    }
+    // A black and white frame around the pixel shows on any colour.
+    QPainter painter(this);
+    const QRect frame = pixel.adjusted(-2, -2, 2, 2);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(frame);
+    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter.drawRect(frame);
+}
+
+void PreviewPane::focusInEvent(QFocusEvent* event)
+{
+    QLabel::focusInEvent(event);
+    update();
+}
+
+void PreviewPane::focusOutEvent(QFocusEvent* event)
+{
+    QLabel::focusOutEvent(event);
+    update();
+}
+
+void PreviewPane::leaveEvent(QEvent* event)
+{
+    hover_.reset();
+    QLabel::leaveEvent(event);
+}
+
 void PreviewPane::mouseMoveEvent(QMouseEvent* event)
 {
+    hover_ = event->position().toPoint();
+    keyed_ = false;
     emit pointerMoved(PictureAt(event->position().toPoint()));
     QLabel::mouseMoveEvent(event);
 }
@@ -124,9 +263,18 @@ void PreviewPane::mouseReleaseEvent(QMouseEvent* event)
     // A click is a press and a release of the left button on the pane.
     const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;
+    if (click) {
+        hover_ = event->position().toPoint();
+        keyed_ = false;
+    }
     QLabel::mouseReleaseEvent(event);
     if (click) {
-        emit clicked(PictureAt(event->position().toPoint()));
+        const QPoint at = PictureAt(event->position().toPoint());
+        if (picture_.valid(at) && !fixed_) {
+            cursor_ = at; // the keys go on from the pixel clicked
+            update();
+        }
+        emit clicked(at);
     }
 }
 

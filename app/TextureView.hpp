@@ -32,7 +32,7 @@ public:
 
     const std::string& Name() const { return name_; }
 
-    // The texture at palette row 7, unmarked: what the Parts' pane shows. Null when the bitmap
+    // The texture at palette row 7, unmarked: the plain preview. Null when the bitmap
     // cannot be read as a picture.
     const QImage& Plain() const { return plain_; }
 

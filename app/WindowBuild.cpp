@@ -260,7 +260,7 @@ void LathworkWindow::BuildClientArea()
     QPalette pane = bmpdisplay_->palette();
     pane.setColor(QPalette::Window, QColor(48, 52, 60));
     bmpdisplay_->setPalette(pane);
-    bmpdisplay_->SetPicture(lathwork::app::StartupPicture());
+    bmpdisplay_->SetFixedPicture(lathwork::app::StartupPicture());
     bmpholder_ = Make<PreviewPane>(client, "bmpholder");
     bmpholder_->hide();
     auto* paneColumn = new QVBoxLayout;
@@ -557,13 +557,19 @@ void LathworkWindow::Connect()
 
     connect(bmpdisplay_, &PreviewPane::pointerMoved, this, &LathworkWindow::PointerMoved);
     connect(bmpdisplay_, &PreviewPane::clicked, this, &LathworkWindow::PreviewClicked);
+    connect(bmpdisplay_, &PreviewPane::scrolled, this, &LathworkWindow::FollowPointer);
     // The view follows every control that changes what it shows.
     connect(lightingrowbar_, &QSlider::valueChanged, this, [this](int row) {
         lightingrowtext_->setNum(row);
         ShowTexture();
     });
-    connect(previewresult_, &QCheckBox::toggled, this, &LathworkWindow::ShowTexture);
-    connect(previewzoom_, &QComboBox::currentIndexChanged, this, &LathworkWindow::ShowTexture);
+    // The result and the zoom change what lies under a resting pointer.
+    const auto redraw = [this] {
+        ShowTexture();
+        FollowPointer();
+    };
+    connect(previewresult_, &QCheckBox::toggled, this, redraw);
+    connect(previewzoom_, &QComboBox::currentIndexChanged, this, redraw);
     connect(transopacitybar_, &QScrollBar::valueChanged, this, &LathworkWindow::ShowTexture);
 }
 

@@ -91,13 +91,26 @@ void LathworkWindow::PointerMoved(QPoint position)
     SetSwatch(*mode, QColor(shown.pixel(position)));
 }
 
-void LathworkWindow::PreviewClicked()
+void LathworkWindow::FollowPointer()
+{
+    const QPoint at = bmpdisplay_->RestingAt();
+    if (at.x() >= 0) {
+        PointerMoved(at);
+    }
+}
+
+void LathworkWindow::PreviewClicked(QPoint position)
 {
     const lathwork::app::BusyCursor busy;
     ColourMode* mode = PickingMode();
-    if (mode == nullptr) {
+    // The texture's own colour is picked, never a mark laid over it.
+    const QImage& shown = textureShown_ ? texture_->Plain() : bmpdisplay_->Picture();
+    if (mode == nullptr || !shown.valid(position)) {
         return;
     }
+    // The pixel clicked is picked, whatever the swatch showed before: the picture may have
+    // moved under a resting pointer since it last moved.
+    SetSwatch(*mode, QColor(shown.pixel(position)));
     const QColor colour = mode->swatchColour;
     const std::pair<lathwork::app::ListBox*, int> rows[] = {
         {mode->red, colour.red()}, {mode->green, colour.green()}, {mode->blue, colour.blue()}};
@@ -127,7 +140,7 @@ void LathworkWindow::RemarkPickedColours(ColourMode& mode)
 void LathworkWindow::ShowMarked(const QImage& marked)
 {
     if (!textureShown_) {
-        bmpdisplay_->SetPicture(marked);
+        bmpdisplay_->SetFixedPicture(marked);
         return;
     }
     texture_->SetMarked(marked);

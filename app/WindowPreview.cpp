@@ -81,13 +81,14 @@ void LathworkWindow::PreviewTexture(lathwork::app::ListBox* list)
         textureShown_ = true;
         bmpdisplay_->ScrollHome();
         ShowTexture();
+        FollowPointer();
     });
 }
 
 void LathworkWindow::ShowOnPane(const QImage& picture)
 {
     textureShown_ = false;
-    bmpdisplay_->SetPicture(picture);
+    bmpdisplay_->SetFixedPicture(picture);
 }
 
 void LathworkWindow::ShowTexture()

@@ -2,7 +2,9 @@
 #include "support/Models.hpp"
 #include "support/WindowDriver.hpp"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QSet>
 
@@ -110,7 +112,7 @@ private slots:
         ShowFirstTexture(d, "illuminationmenu", "illumbutbegin", "illumtexturelist");
         d.Type("illumcolortolerancebox", QStringLiteral("0"));
         d.PickAt(0, 1);
-        d.ClickPreview(); // the swatch still holds the colour: picked twice
+        d.ClickPreview(); // the texture's colour under the mark: picked twice
         QCOMPARE(d.Rows("illumbluetintbox"), (QStringList{"160", "160"}));
         d.ClickRow("illumbluetintbox", 1);
         QVERIFY(d.Enabled("illumremovecolor"));
@@ -241,8 +243,8 @@ private slots:
         d.PickAt(1, 0);
         d.ClickFile("SHIP.OPT"); // back to SCAN; the transparency colours stay
         QCOMPARE(d.Rows("transredtintbox"), QStringList{"200"});
-        d.PickAt(1, 0);
-        QCOMPARE(d.Rows("transredtintbox"), (QStringList{"200", "200"}));
+        d.PickAt(1, 0); // the pane no longer shows the texture: nothing to pick
+        QCOMPARE(d.Rows("transredtintbox"), QStringList{"200"});
         QCOMPARE(d.Caption("transbutbegin"), QStringLiteral("SCAN"));
         QVERIFY(d.Enabled("transbutbegin"));
     }
@@ -269,6 +271,42 @@ private slots:
         d.ClickRow("illumtexturelist", 1); // selects entry 2: marked
         QVERIFY(d.Enabled("illumbutbegin"));
         QCOMPARE(Marked(d.Picture("bmpdisplay")), (Points{{1, 0}}));
+    }
+    // After wheel turns with the pointer resting, the swatch and the pick both read the pixel
+    // now under the pointer; a click beside the picture picks nothing.
+    void pickReadsThePixelUnderTheClickAfterScrolling()
+    {
+        WindowDriver d;
+        std::vector<std::uint16_t> colours;
+        Bytes pixels;
+        for (int i = 0; i < 16; ++i) {
+            colours.push_back(Entry(8 * i, 0, 0));
+        }
+        for (int y = 0; y < 400; ++y) {
+            pixels.insert(pixels.end(), 20, static_cast<std::uint8_t>(y / 25));
+        }
+        d.WriteOpt("TALL.OPT", SimpleModel({models::Painted("TEX00001", 20, 400, colours, pixels)}));
+        d.Open();
+        d.ScanIn("TALL.OPT", "illuminationmenu", "illumbutbegin");
+        d.ClickRow("illumtexturelist", 0);
+        auto* pane = d.Find<QWidget>("bmpdisplay");
+        auto* down = d.Find<QScrollBar>("previewvscroll");
+        QStringList picked;
+        d.MoveOver(5, 10);
+        for (int turn = 0; turn < 2; ++turn) { // 96 rows: within the scroll range
+            QWheelEvent wheel(QPointF(5, 10), pane->mapToGlobal(QPointF(5, 10)), {}, QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(pane, &wheel);
+            // The swatch shows marks; the pick takes the texture's colour beneath them.
+            QCOMPARE(Swatch(d, "illumtintdisplay"), QColor(d.Picture("bmpdisplay").pixel(5, 10 + down->value())));
+            const QColor under(d.Picture("bmpholder").pixel(5, 10 + down->value()));
+            d.ClickPreview();
+            picked << QString::number(under.red());
+            QCOMPARE(d.Rows("illumredtintbox"), picked);
+        }
+        QVERIFY(down->value() > 0);
+        d.PickAt(100, 10); // beside the 20-pixel-wide picture
+        QCOMPARE(d.Rows("illumredtintbox"), picked);
     }
 };
 

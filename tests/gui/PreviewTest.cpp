@@ -109,18 +109,20 @@ private slots:
         WindowDriver d;
         TextureShape big = models::Painted("TEX00001", 300, 280, {models::Entry(0, 0, 0), models::Entry(80, 40, 160)},
                                           Bytes(300 * 280, 0));
-        big.pixels[(279 - 255) * 300 + 255] = 1; // rows run bottom-up: the last visible pixel of the pane
+        big.pixels[(279 - 200) * 300 + 200] = 1; // rows run bottom-up
         d.WriteOpt("BIG.OPT", SimpleModel({big}));
         d.Open();
         d.ScanIn("BIG.OPT", "illuminationmenu", "illumbutbegin");
         d.ClickRow("illumtexturelist", 0);
         QCOMPARE(d.Picture("bmpdisplay").size(), QSize(300, 280));
         QCOMPARE(d.Find<QLabel>("bmpdisplay")->size(), QSize(256, 256));
-        d.MoveOver(255, 255);
+        // At 1x the rest of the picture is reached with scroll bars.
+        QVERIFY(d.Find<QWidget>("previewhscroll")->isVisible() && d.Find<QWidget>("previewvscroll")->isVisible());
+        d.MoveOver(200, 200);
         QCOMPARE(d.Find<QLineEdit>("illumtinttext")->text(), QStringLiteral("80, 40, 160"));
-        d.PickAt(255, 255);
+        d.PickAt(200, 200);
         QCOMPARE(d.Rows("illumredtintbox"), QStringList{"80"});
-        QCOMPARE(QColor(d.Picture("bmpdisplay").pixel(255, 255)), QColor(255, 0, 255));
+        QCOMPARE(QColor(d.Picture("bmpdisplay").pixel(200, 200)), QColor(255, 0, 255));
     }
 
     void noWorkingFileIsLeftAndTheUsersFilesSurvive()

@@ -171,6 +171,7 @@ void WindowDriver::MoveOver(int x, int y)
     QMouseEvent move(QEvent::MouseMove, QPointF(x, y), pane->mapToGlobal(QPointF(x, y)), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(pane, &move);
+    pointer_ = QPoint(x, y);
 }
 
 void WindowDriver::PickAt(int x, int y)
@@ -182,7 +183,13 @@ void WindowDriver::PickAt(int x, int y)
 void WindowDriver::ClickPreview()
 {
     QWidget* pane = Find<QWidget>("bmpdisplay");
-    QTest::mouseClick(pane, Qt::LeftButton, {}, QPoint(1, 1));
+    // Sent directly, as MoveOver: QTest would click the middle for (0, 0).
+    const QPointF at(pointer_);
+    QMouseEvent press(QEvent::MouseButtonPress, at, pane->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pane, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, pane->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(pane, &release);
 }
 
 void WindowDriver::Type(const char* box, const QString& text)

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QListWidget>
 #include <QObject>
+#include <QPoint>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,7 +69,8 @@ public:
 
     // The picture a pane (bmpdisplay, bmpholder) holds, in picture coordinates.
     QImage Picture(const char* pane);
-    // Pointer movement over the preview, and a click there (the pick).
+    // Pointer movement over the preview, and a click there (the pick). ClickPreview clicks
+    // where the pointer last moved to.
     void MoveOver(int x, int y);
     void PickAt(int x, int y);
     void ClickPreview();
@@ -89,6 +91,7 @@ private:
     QTemporaryDir folder_;
     QString previousCurrent_;
     std::unique_ptr<LathworkWindow> window_;
+    QPoint pointer_{1, 1};
 };
 
 // The 8 stored bytes of a name as a list keeps them.
