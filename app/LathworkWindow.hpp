@@ -121,6 +121,8 @@ private:
     void ScanCloaking();
     void SetListChanged();
     void ListSetTextures();
+    void ScanFailed(QPushButton* button);
+    void ShowScanPrompt();
     void FinishScan(QPushButton* button, const QString& mode, bool disable);
 
     // Preview.

@@ -1,5 +1,7 @@
 #include "app/TextureItems.hpp"
 
+#include "opt/NameText.hpp"
+
 #include <QByteArray>
 #include <QFile>
 #include <QListWidget>
@@ -7,18 +9,14 @@
 namespace lathwork::app {
 
 namespace {
+
 constexpr int kNameRole = Qt::UserRole;
-}
 
-namespace {
-
+// Shown as the command line shows it: unprintable bytes as \xHH.
 QString ShownName(const std::string& name)
 {
-    std::size_t size = name.size();
-    while (size > 0 && name[size - 1] == '\0') {
-        --size;
-    }
-    return QString::fromLatin1(name.data(), static_cast<qsizetype>(size));
+    const std::string shown = NameText(name);
+    return QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
 }
 
 } // namespace

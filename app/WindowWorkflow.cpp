@@ -9,6 +9,7 @@
 #include "app/PreviewPane.hpp"
 #include "app/StatusLine.hpp"
 #include "app/TextureItems.hpp"
+#include "app/TextureView.hpp"
 
 #include "opt/OptImage.hpp"
 #include "opt/Scans.hpp"
@@ -58,6 +59,15 @@ QString LathworkWindow::Instruction(const QString& mode) const
 }
 
 void LathworkWindow::SetStatus(const QString& text) { textactions_->setPlainText(text); }
+
+void LathworkWindow::ShowScanPrompt()
+{
+    // A status line that already asks for SCAN (the start-up text ends in a line break) stays.
+    const QString prompt = QStringLiteral("Select OPT from directory, then press SCAN");
+    if (!textactions_->toPlainText().startsWith(prompt)) {
+        SetStatus(prompt);
+    }
+}
 
 void LathworkWindow::SwitchMode(const QString& mode, bool fromMenu)
 {
@@ -174,6 +184,14 @@ void LathworkWindow::ApplyReset(bool arm)
         list->Quietly([list] { list->clear(); });
     }
     extracttexmenu_->setEnabled(arm);
+    // Nothing of the previous file's texture may come back: the tolerance, the light or the
+    // view would otherwise show it again as if it were this file's.
+    texture_.reset();
+    bmpholder_->ClearPicture();
+    state_.TexWidth = 0;
+    state_.TexHeight = 0;
+    // Every button reads SCAN now, and the status line says so.
+    ShowScanPrompt();
     UpdateEditMenu();
 }
 
@@ -260,6 +278,14 @@ void LathworkWindow::FinishScan(QPushButton* button, const QString& mode, bool d
     lathwork::app::Beep();
 }
 
+void LathworkWindow::ScanFailed(QPushButton* button)
+{
+    // The list is empty now: the button goes back to SCAN, and the status line says so.
+    button->setText(kScan);
+    button->setEnabled(HasFile());
+    ShowScanPrompt();
+}
+
 void LathworkWindow::ScanTextures(ColourMode& mode)
 {
     mode.textures->Quietly([&] { mode.textures->clear(); });
@@ -273,9 +299,7 @@ void LathworkWindow::ScanTextures(ColourMode& mode)
         });
         mode.textures->Quietly([&] { lathwork::app::AddTextureItems(mode.textures, names); });
     });
-    if (done) {
-        FinishScan(mode.begin, mode.name, true);
-    }
+    done ? FinishScan(mode.begin, mode.name, true) : ScanFailed(mode.begin);
 }
 
 void LathworkWindow::ScanTextureSets()
@@ -291,15 +315,15 @@ void LathworkWindow::ScanTextureSets()
             }
         });
     });
-    if (done) {
-        FinishScan(animbutbegin_, QStringLiteral("Animation"), true);
-    }
+    done ? FinishScan(animbutbegin_, QStringLiteral("Animation"), true) : ScanFailed(animbutbegin_);
 }
 
 void LathworkWindow::ScanCloaking()
 {
     if (Guarded([&] { cloak_->Scan(OptPath()); })) {
         FinishScan(cloakbutbegin_, QStringLiteral("Cloaking"), false);
+    } else {
+        ScanFailed(cloakbutbegin_);
     }
 }
 

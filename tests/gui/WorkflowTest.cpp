@@ -168,6 +168,27 @@ private slots:
         QVERIFY(d.messages.isEmpty());
     }
 
+    void anotherFileOrAFailedScanAsksForScanAndForgetsTheTexture()
+    {
+        WindowDriver d;
+        d.WriteOpt("SHIP.OPT", models::Mixed());
+        d.WriteOpt("OTHER.OPT", models::Mixed());
+        d.Open();
+        d.ScanIn("SHIP.OPT", "illuminationmenu", "illumbutbegin");
+        d.ClickRow("illumtexturelist", 0);
+        QCOMPARE(d.Status(), kIllumInstruction);
+        d.ClickFile("OTHER.OPT");
+        QCOMPARE(d.Status(), kScanPrompt);
+        QVERIFY(d.Picture("bmpholder").isNull());
+        d.Type("illumcolortolerancebox", QStringLiteral("8")); // a control that redraws the texture
+        QVERIFY(PreviewEmpty(d));
+
+        d.WriteBytes("OTHER.OPT", {1, 2, 3}); // not a model: the scan fails
+        d.Click("illumbutbegin");
+        QCOMPARE(d.Caption("illumbutbegin"), QStringLiteral("SCAN"));
+        QCOMPARE(d.Status(), kScanPrompt);
+    }
+
     void shortNamesKeepTheirEightBytes()
     {
         WindowDriver d;
