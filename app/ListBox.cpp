@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 
 namespace lathwork::app {
 
@@ -57,6 +58,22 @@ bool ListBox::event(QEvent* event)
 bool ListBox::viewportEvent(QEvent* event)
 {
     return Handle(event, [&] { return QListWidget::viewportEvent(event); });
+}
+
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    // In a list where every click toggles one row, Qt's Shift+arrows only move the focus; here
+    // they also select each row they move onto, so the selection grows as the keys are held.
+    if (selectionMode() == MultiSelection && event != nullptr && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool move = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down ||
+                          key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown ||
+                          key->key() == Qt::Key_Home || key->key() == Qt::Key_End;
+        if (move && key->modifiers().testFlag(Qt::ShiftModifier)) {
+            return QItemSelectionModel::Select;
+        }
+    }
+    return QListWidget::selectionCommand(index, event);
 }
 
 bool ListBox::Handle(QEvent* event, const std::function<bool()>& deliver)

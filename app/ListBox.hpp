@@ -33,6 +33,8 @@ signals:
 protected:
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 
 private:
     bool Handle(QEvent* event, const std::function<bool()>& deliver);

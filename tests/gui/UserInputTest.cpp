@@ -100,6 +100,21 @@ private slots:
         QCOMPARE(d.Find<QLabel>("texdisplayed")->text(), QStringLiteral("TEX00011"));
     }
 
+    void shiftArrowsExtendTheSelectionAndPlainArrowsOnlyMove()
+    {
+        WindowDriver d;
+        d.WriteOpt("SHIP.OPT", models::Mixed());
+        d.Open();
+        d.ScanIn("SHIP.OPT", "transparencymenu", "transbutbegin");
+        d.ClickRow("transtexturelist", 0);
+        d.Key("transtexturelist", Qt::Key_Down, Qt::ShiftModifier);
+        d.Key("transtexturelist", Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(d.SelectedRows("transtexturelist"), (QStringList{"TEX00001", "TEX00010", "TEX00011"}));
+        QVERIFY(d.Enabled("transbutbegin"));
+        d.Key("transtexturelist", Qt::Key_Down);
+        QCOMPARE(d.SelectedRows("transtexturelist").size(), 3);
+    }
+
     void tintListsAlwaysShareOneRowAndRemoveNeverCrashes()
     {
         WindowDriver d;
