@@ -171,7 +171,7 @@ private:
     std::string HistoryKey() const;
     // BEGIN wrote the chosen file: the change joins its history, and the pane shows the
     // texture as the file now holds it.
-    void FileRewritten(lathwork::FileChange change);
+    bool FileRewritten(lathwork::FileChange change);
     // What a save could not keep (the owner, say), one message each; the file was saved.
     void ShowSaveWarnings(const std::vector<std::string>& warnings);
     void StepHistory(bool undo);

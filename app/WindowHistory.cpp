@@ -60,12 +60,19 @@ void LathworkWindow::ShowSaveWarnings(const std::vector<std::string>& warnings)
     }
 }
 
-void LathworkWindow::FileRewritten(lathwork::FileChange change)
+bool LathworkWindow::FileRewritten(lathwork::FileChange change)
 {
+    if (!change.written) {
+        // Saying "Complete!" here would claim a change the file never got.
+        SetStatus(QStringLiteral("Nothing was changed: the file already holds what BEGIN would write, so it was "
+                                 "left as it was."));
+        return false;
+    }
     ShowSaveWarnings(change.warnings);
     history_->Record(HistoryKey(), std::move(change.before), std::move(change.after));
     UpdateEditMenu();
     RefreshShownTexture();
+    return true;
 }
 
 void LathworkWindow::UpdateEditMenu()

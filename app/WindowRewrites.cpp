@@ -11,6 +11,7 @@
 #include "modify/Rewrites.hpp"
 #include "opt/FileIo.hpp"
 
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -45,8 +46,18 @@ bool LathworkWindow::ConfirmRewrite(const std::function<void()>& check)
         })) {
         return false;
     }
+    const QString chosen = OptPath();
     lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Warning, QStringLiteral("OPT modification initiating"),
                                       QStringLiteral("The program will now modify the OPT.  This process will take a moment.")});
+    // The file may go while the warning is open; the chooser then holds no file to name.
+    if (!QFileInfo::exists(chosen)) {
+        const std::string shown = lathwork::platform::DisplayPath(NativePath(chosen));
+        lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Error, QStringLiteral("Lathwork"),
+                                          QStringLiteral("Cannot modify %1: it was removed while the warning was open. "
+                                                         "Nothing was written.")
+                                              .arg(QString::fromStdString(shown))});
+        return false;
+    }
     return true;
 }
 
@@ -63,8 +74,7 @@ void LathworkWindow::RewriteIllumination()
             lathwork::RewriteFile(path, [&](lathwork::OptImage& image) { lathwork::RunIllumination(image, request); }, &change);
         });
     });
-    if (done) {
-        FileRewritten(std::move(change));
+    if (done && FileRewritten(std::move(change))) {
         SetStatus(kComplete);
         lathwork::app::Beep();
     }
@@ -84,8 +94,7 @@ void LathworkWindow::RewriteTransparency()
             lathwork::RewriteFile(path, [&](lathwork::OptImage& image) { lathwork::RunTransparency(image, request); }, &change);
         });
     });
-    if (done) {
-        FileRewritten(std::move(change));
+    if (done && FileRewritten(std::move(change))) {
         // The list shows the file as it now is: changed textures are no longer offered.
         ScanTextures(*trans_);
         SetStatus(kComplete);
@@ -111,8 +120,7 @@ void LathworkWindow::RewriteAnimation()
             lathwork::RewriteFile(path, [&](lathwork::OptImage& image) { lathwork::AnimateTextureSets(image, rows); }, &change);
         });
     });
-    if (done) {
-        FileRewritten(std::move(change));
+    if (done && FileRewritten(std::move(change))) {
         ScanTextureSets();
         animtexturelist_->Quietly([this] { animtexturelist_->clear(); });
         SetStatus(kComplete);
@@ -129,7 +137,10 @@ void LathworkWindow::RewriteCloaking()
     }
     lathwork::FileChange change;
     if (Guarded([&] { cloak_->Write(OptPath(), &change, [this](const auto& rewrite) { InBackground(rewrite); }); })) {
-        FileRewritten(std::move(change));
+        // Distances the file already holds are what was asked for: complete, with nothing to undo.
+        if (change.written) {
+            FileRewritten(std::move(change));
+        }
         SetStatus(kComplete);
         lathwork::app::Beep();
     }

@@ -31,6 +31,7 @@ SaveReport RewriteFile(const std::filesystem::path& path, const std::function<vo
     if (kept != nullptr) {
         kept->after = report.written ? std::move(image).TakeBytes() : kept->before;
         kept->warnings = report.warnings;
+        kept->written = report.written;
     }
     return report;
 }

@@ -17,6 +17,7 @@ struct FileChange {
     std::vector<std::uint8_t> before;
     std::vector<std::uint8_t> after;
     std::vector<std::string> warnings;
+    bool written = false; // false when the result equalled the file, which was left alone
 };
 
 // How a save went: whether the file was replaced (a result equal to the file's bytes is not

@@ -63,7 +63,29 @@ private slots:
         }
         d.Click("illumbutbegin"); // pressed again: the same file, the same selection
         QCOMPARE(d.ReadBytes("SHIP.OPT"), after);
+        QVERIFY(d.Status().startsWith(QStringLiteral("Nothing was changed")));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+        d.Trigger("undomenu"); // the BEGIN that changed nothing left no step of its own
+        QCOMPARE(d.ReadBytes("SHIP.OPT"), built.bytes);
+    }
+
+    void fileRemovedWhileTheWarningIsOpenIsNamedAndNothingIsWritten()
+    {
+        WindowDriver d;
+        d.WriteOpt("SHIP.OPT", models::Mixed());
+        d.Open();
+        d.ScanIn("SHIP.OPT", "illuminationmenu", "illumbutbegin");
+        d.ClickRow("illumtexturelist", 0);
+        const QString path = d.Folder() + QStringLiteral("/SHIP.OPT");
+        lathwork::app::SetMessageHook([&](const lathwork::app::Message& message) {
+            d.messages.push_back(message);
+            QFile::remove(path);
+        });
+        d.Click("illumbutbegin");
+        QCOMPARE(d.messages.size(), 2);
+        QVERIFY(d.messages.back().text.contains(QStringLiteral("SHIP.OPT")));
+        QVERIFY(d.messages.back().text.endsWith(QStringLiteral("Nothing was written.")));
+        QVERIFY(!QFile::exists(path));
     }
 
     void transparencyRescansItsList()
