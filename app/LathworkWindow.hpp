@@ -130,6 +130,7 @@ private:
     void PreviewTexture(lathwork::app::ListBox* list);
     void ExtractTextures();
     // Shows a picture that is not the texture (the backdrop, an empty pane).
+    void SetTextureShown(bool shown);
     void ShowOnPane(const QImage& picture);
     // Draws the texture the preview holds as the light, result and zoom controls ask, when the
     // pane shows it.
@@ -242,7 +243,7 @@ private:
     // The texture bmpholder holds, and whether bmpdisplay shows it (rather than a backdrop or
     // nothing).
     std::unique_ptr<lathwork::app::TextureView> texture_;
-    bool textureShown_ = false;
+    bool textureShown_ = false; // set through SetTextureShown
 
     QAction* undomenu_ = nullptr;
     QAction* redomenu_ = nullptr;

@@ -133,7 +133,7 @@ void LathworkWindow::RemarkPickedColours(ColourMode& mode)
     lathwork::RemarkPickedColours(display, holder, state_.TexWidth, state_.TexHeight, lathwork::app::PickedColours(mode),
                                   mode.tolerance->value());
     // bmpholder's picture is the texture's: the pane shows the texture again.
-    textureShown_ = texture_ != nullptr;
+    SetTextureShown(texture_ != nullptr);
     ShowMarked(ToImage(display));
 }
 

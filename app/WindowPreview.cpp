@@ -78,7 +78,7 @@ void LathworkWindow::PreviewTexture(lathwork::app::ListBox* list)
         texture_ = std::make_unique<TextureView>(name, std::move(*picture));
         bmpholder_->SetPicture(texture_->Plain());
         texdisplayed_->setText(shownName);
-        textureShown_ = true;
+        SetTextureShown(true);
         bmpdisplay_->ScrollHome();
         ShowTexture();
         FollowPointer();
@@ -87,8 +87,20 @@ void LathworkWindow::PreviewTexture(lathwork::app::ListBox* list)
 
 void LathworkWindow::ShowOnPane(const QImage& picture)
 {
-    textureShown_ = false;
+    SetTextureShown(false);
     bmpdisplay_->SetFixedPicture(picture);
+}
+
+void LathworkWindow::SetTextureShown(bool shown)
+{
+    textureShown_ = shown;
+    // Light, result and zoom act on a texture only: without one (no texture yet, the cloaking
+    // scene) they would do nothing.
+    for (QWidget* control : std::initializer_list<QWidget*>{lightingrowbar_, previewresult_, previewzoom_}) {
+        if (control != nullptr) { // still being built
+            control->setEnabled(shown);
+        }
+    }
 }
 
 void LathworkWindow::ShowTexture()
