@@ -60,7 +60,7 @@ int ExtractCommand(Words words, Console& console)
                 current.bitmaps.push_back(path);
                 current.overwritten.push_back(false);
                 if (!json) {
-                    run.Print(path + "\n");
+                    run.Print(platform::ShownPath(bitmap) + "\n");
                 }
                 run.Step(std::to_string(current.bitmaps.size()) + " bitmaps");
             });
