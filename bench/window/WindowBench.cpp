@@ -80,6 +80,11 @@ void UserActionsAt8000Textures(benchmark::State& state)
             {"undo_ms", [&] { Named<QAction>(window, "undomenu")->trigger(); }},
             {"redo_ms", [&] { Named<QAction>(window, "redomenu")->trigger(); }},
             {"extract_ms", [&] { Named<QAction>(window, "extracttexmenu")->trigger(); }},
+            {"set_scan_ms", [&] {
+                 Named<QAction>(window, "animationmenu")->trigger();
+                 Named<QPushButton>(window, "animbutbegin")->click();
+             }},
+            {"set_textures_ms", [&] { Named<QListWidget>(window, "animtexturesetlist")->setCurrentRow(0); }},
         };
         double worst = 0;
         for (const auto& a : actions) {
