@@ -183,11 +183,10 @@ private:
     void StepHistory(bool undo);
     void UpdateEditMenu();
 
-    // The file went from before to after (WindowStaleLists.cpp): every mode whose button reads
-    // BEGIN, but the writer's, gets its list (or distances) read again where they changed.
-    // Texture lists keep the selection of the names left.
-    void RefreshStaleLists(const std::vector<std::uint8_t>& before, const std::vector<std::uint8_t>& after,
-                           const QString& writer);
+    // Undo or Redo took the file from before to after (WindowStaleLists.cpp): every mode whose
+    // button reads BEGIN gets its list (or distances) read again where the change made them
+    // stale. Texture lists keep the selection of the names left.
+    void RefreshStaleLists(const std::vector<std::uint8_t>& before, const std::vector<std::uint8_t>& after);
     void ApplyRescans(const lathwork::app::StaleScans& scans);
 
     // Runs work under the hourglass; an error shows one message box naming the file. Returns

@@ -60,7 +60,6 @@ bool LathworkWindow::FileRewritten(lathwork::FileChange change)
         return false;
     }
     ShowSaveWarnings(change.warnings);
-    RefreshStaleLists(change.before, change.after, CurrentMode());
     history_->Record(HistoryKey(), std::move(change.before), std::move(change.after));
     UpdateEditMenu();
     RefreshShownTexture();
@@ -117,7 +116,7 @@ void LathworkWindow::StepHistory(bool undo)
         return;
     }
     // The change's bytes move within the history: the lists are read before they do.
-    RefreshStaleLists(expected, wanted, QString());
+    RefreshStaleLists(expected, wanted);
     undo ? history_->Undone(file) : history_->Redone(file);
     ShowSaveWarnings(saved->warnings);
     UpdateEditMenu();

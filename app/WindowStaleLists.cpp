@@ -1,6 +1,7 @@
-// The lists of every scanned mode kept true to the file after Undo, Redo and BEGIN: a list
-// read before the file changed would offer what the file no longer holds, and the set list's
-// rows stand for sets counted in walk order, so a stale row would animate another set.
+// The lists of every scanned mode kept true to the file after Undo and Redo: a list read before
+// the file changed would offer what the file no longer holds, and the set list's rows stand for
+// sets counted in walk order, so a stale row would animate another set. (A BEGIN changes only
+// its own mode's list, which its rewrite reads again where it changes.)
 #include "app/CloakingScale.hpp"
 #include "app/ColourMode.hpp"
 #include "app/Feedback.hpp"
@@ -140,19 +141,13 @@ void ScanAgain(lathwork::app::StaleScans& s, const std::vector<std::uint8_t>& be
 
 } // namespace
 
-void LathworkWindow::RefreshStaleLists(const std::vector<std::uint8_t>& before, const std::vector<std::uint8_t>& after,
-                                       const QString& writer)
+void LathworkWindow::RefreshStaleLists(const std::vector<std::uint8_t>& before, const std::vector<std::uint8_t>& after)
 {
-    // The writer's own list follows that BEGIN's rule (rescanned by Transparency and Animation,
-    // kept by Illumination, the typed distances kept by Cloaking).
-    const auto scanned = [&](const QString& mode, const QPushButton* button) {
-        return mode != writer && button->text() == kBegin;
-    };
     lathwork::app::StaleScans s;
-    s.illum.wanted = scanned(illum_->name, illum_->begin);
-    s.trans.wanted = scanned(trans_->name, trans_->begin);
-    s.sets.wanted = scanned(QStringLiteral("Animation"), animbutbegin_);
-    s.cloak.wanted = scanned(QStringLiteral("Cloaking"), cloakbutbegin_);
+    s.illum.wanted = illum_->begin->text() == kBegin;
+    s.trans.wanted = trans_->begin->text() == kBegin;
+    s.sets.wanted = animbutbegin_->text() == kBegin;
+    s.cloak.wanted = cloakbutbegin_->text() == kBegin;
     if ((s.illum.wanted || s.trans.wanted || s.sets.wanted || s.cloak.wanted) &&
         Guarded([&] { InBackground([&] { ScanAgain(s, before, after); }); })) {
         ApplyRescans(s);
