@@ -171,8 +171,10 @@ LathworkWindow::LathworkWindow(QWidget* parent)
     Connect();
     BuildFileMenu();
     BuildEditMenu();
-    // Window load: Extract Textures waits for a file.
+    // Window load: Extract Textures waits for a file, and the view controls for a texture (the
+    // start-up picture is none).
     extracttexmenu_->setEnabled(false);
+    SetTextureShown(false);
 }
 
 LathworkWindow::~LathworkWindow() = default;
