@@ -17,9 +17,9 @@ namespace lathwork::app {
 // coordinates. At 1x the picture is drawn unscaled from the top-left pixel, at 2x and 4x it is
 // enlarged; either way scroll bars appear over the pane's edges when it is larger than the pane.
 // Fit scales it into the pane. A fixed picture (the cloaking backdrop, with controls laid over
-// it) is drawn at 1x without scroll bars, centred in a pane larger than it. With the keyboard focus, the arrow keys move a cursor
-// over the picture and Space or Enter clicks it. Used for bmpdisplay (the preview and cloaking
-// pane) and the hidden bmpholder.
+// it) is drawn at 1x without scroll bars, centred in a pane larger than it. With the keyboard
+// focus, the arrow keys move a cursor over the picture and Space or Enter clicks it. Used for
+// bmpdisplay (the preview and cloaking pane) and the hidden bmpholder.
 class PreviewPane : public QLabel {
     Q_OBJECT
 public:

@@ -1,7 +1,8 @@
 // A seeded random walk of user actions over the whole window: clicks with and without Ctrl or
 // Shift, drags, keys, shortcuts, typed text, the preview's light, result and zoom, the wheel
-// and clicks on the preview, Undo and Redo, files that come, change and go, folder changes. After every action the window must hold
-// its invariants, and Undo and Redo must do what the walk's own record of BEGIN's changes says.
+// and clicks on the preview, Undo and Redo, files that come, change and go, folder changes.
+// After every action the window must hold its invariants, and Undo and Redo must do what the
+// walk's own record of BEGIN's changes says.
 // A failure prints the seed and the actions, so that the same seed and count replay it exactly.
 //
 //   LATHWORK_EXERCISER_SEED=n LATHWORK_EXERCISER_ACTIONS=m  run one walk of m actions from seed n
@@ -347,7 +348,9 @@ private:
     {
         auto* pane = d_.Find<QWidget>("bmpdisplay");
         const QString mode = d_.Find<QGroupBox>("introframe")->title();
-        const QByteArray prefix = mode == QLatin1String("Illumination") ? "illum" : mode == QLatin1String("Transparency") ? "trans" : "";
+        const QByteArray prefix = mode == QLatin1String("Illumination")   ? "illum"
+                                  : mode == QLatin1String("Transparency") ? "trans"
+                                                                          : "";
         const auto list = [&](const char* role) { return d_.Find<ListBox>((prefix + role).constData()); };
         QPoint at(Pick(pane->width()), Pick(pane->height()));
         QImage before = pane->grab().toImage();
@@ -380,7 +383,8 @@ private:
         Log(QStringLiteral("wheel %1 then click bmpdisplay at %2,%3").arg(turn).arg(at.x()).arg(at.y()));
         QTest::mouseMove(pane, at);
         if (turn != 0) {
-            QWheelEvent wheel(at, pane->mapToGlobal(at), {}, QPoint(0, turn), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QWheelEvent wheel(at, pane->mapToGlobal(at), {}, QPoint(0, turn), Qt::NoButton, {}, Qt::NoScrollPhase,
+                              false);
             QApplication::sendEvent(pane, &wheel);
         }
         pane->clearFocus(); // the keyboard cursor's frame is not drawn over the pixel
@@ -395,13 +399,16 @@ private:
         const int added = list("redtintbox")->count() - rows;
         ++(beside ? besides : picks);
         if (added != (beside ? 0 : 1)) {
-            mismatch_ = QStringLiteral("a click %1 the picture picked %2 colours").arg(beside ? "beside" : "on").arg(added);
+            mismatch_ =
+                QStringLiteral("a click %1 the picture picked %2 colours").arg(beside ? "beside" : "on").arg(added);
             return;
         }
         // Where the pane draws the texture's own colours, unmarked, the pick is that colour.
         const bool plain = d_.Find<QAbstractSlider>("lightingrowbar")->value() == 7 &&
                            !d_.Find<QAbstractButton>("previewresult")->isChecked() && drawn != QColor(255, 0, 255);
-        const auto last = [&](const char* colour) { return list(colour)->item(list(colour)->count() - 1)->text().toInt(); };
+        const auto last = [&](const char* colour) {
+            return list(colour)->item(list(colour)->count() - 1)->text().toInt();
+        };
         if (added == 1 && plain && QColor(last("redtintbox"), last("greentintbox"), last("bluetintbox")) != drawn) {
             mismatch_ = QStringLiteral("a click picked another colour than the one drawn under the pointer");
         }
