@@ -194,8 +194,11 @@ void LathworkWindow::ApplyRescans(const lathwork::app::StaleScans& s)
         failed(nullptr, cloakbutbegin_, s.cloak.error);
     } else if (s.cloak.wanted && s.distancesMoved) {
         // The boxes may hold an edit not yet written: they are read again only when the change
-        // moved the distances.
+        // moved the distances. The ships show with the scale, in Cloaking only.
         cloak_->Show(*s.cloak.result);
+        if (CurrentMode() != QLatin1String("Cloaking")) {
+            cloak_->HideForOtherMode();
+        }
     }
     if (!firstError.empty()) {
         lathwork::app::ShowMessage(this, {lathwork::app::MessageKind::Error, QStringLiteral("Lathwork"),

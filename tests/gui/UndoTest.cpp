@@ -137,6 +137,7 @@ private slots:
         QVERIFY(!d.Enabled("animbutbegin"));
         d.Trigger("undomenu");
         QCOMPARE(high->text(), QStringLiteral("2"));
+        QVERIFY(!d.Find<QWidget>("highshippic")->isVisible()); // the scale shows in Cloaking only
         QCOMPARE(d.Rows("illumtexturelist"), all);
 
         // The second row is the second set, on screen and on disk.

@@ -379,6 +379,9 @@ private:
                 at = drawn.topLeft() + QPoint(Pick(drawn.width()), Pick(drawn.height()));
             }
         }
+        if (at.isNull()) {
+            at = QPoint(1, 0); // QTest takes the point (0, 0) for the widget's centre
+        }
         const int turn = Pick(3) == 0 ? 0 : Pick(2) == 0 ? 120 : -120;
         Log(QStringLiteral("wheel %1 then click bmpdisplay at %2,%3").arg(turn).arg(at.x()).arg(at.y()));
         QTest::mouseMove(pane, at);
@@ -483,6 +486,12 @@ private:
                     list(colour)->SelectedRow() != list("redtintbox")->SelectedRow()) {
                     return QStringLiteral("the %1 tint lists disagree").arg(QLatin1String(mode));
                 }
+            }
+        }
+        const bool cloaking = d_.Find<QGroupBox>("introframe")->title() == QLatin1String("Cloaking");
+        for (const char* scale : {"highshippic", "lowshippic", "zoomadjuster"}) {
+            if (d_.Find<QWidget>(scale)->isVisible() && !cloaking) {
+                return QStringLiteral("%1 shows outside Cloaking").arg(QLatin1String(scale));
             }
         }
         const bool file = !d_.Find<lathwork::app::FileList>("optfile")->FileName().isEmpty();
