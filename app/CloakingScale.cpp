@@ -17,6 +17,7 @@
 #include <QPalette>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -312,8 +313,8 @@ void CloakingScale::MoveShip(QLabel* ship, int x)
 
 void CloakingScale::CentreScene()
 {
-    // Where the pane draws the backdrop: the spare pixels halved.
-    const QPoint origin((pane_->width() - kScene) / 2, (pane_->height() - kScene) / 2);
+    // Where the pane draws the backdrop: the 256 x 256 square centred in it.
+    const QPoint origin(std::max(0, (pane_->width() - kScene) / 2), std::max(0, (pane_->height() - kScene) / 2));
     const QPoint by = origin - origin_;
     origin_ = origin;
     for (QWidget* widget : std::initializer_list<QWidget*>{highShip_, lowShip_, zoom_, zoomLabel_}) {

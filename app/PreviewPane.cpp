@@ -16,6 +16,13 @@ namespace lathwork::app {
 using rules::Extent;
 using rules::Zoom;
 
+namespace {
+
+// The size fixed pictures are made for: the pane's size at start.
+constexpr int kFixedSide = 256;
+
+} // namespace
+
 PreviewPane::PreviewPane(QWidget* parent)
     : QLabel(parent), across_(new QScrollBar(Qt::Horizontal, this)), down_(new QScrollBar(Qt::Vertical, this))
 {
@@ -66,11 +73,12 @@ void PreviewPane::ScrollHome()
 void PreviewPane::Render()
 {
     if (fixed_ || picture_.isNull()) {
-        // The picture as it is, centred where the pane is larger.
+        // The picture as it is, from FixedOrigin.
         across_->hide();
         down_->hide();
         mapping_ = {};
-        setAlignment(Qt::AlignCenter);
+        const QPoint origin = FixedOrigin();
+        setContentsMargins(origin.x(), origin.y(), 0, 0);
         setPixmap(picture_.isNull() ? QPixmap() : QPixmap::fromImage(picture_));
         return;
     }
@@ -98,7 +106,7 @@ void PreviewPane::Render()
     down_->setSingleStep(16);
 
     mapping_ = rules::MapPane(zoom_, picture, pane, view, across_->value(), down_->value());
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setContentsMargins(0, 0, 0, 0);
     // Only the pane pixels the picture reaches are drawn; the background shows elsewhere.
     const auto reached = [](const std::vector<int>& map) {
         return static_cast<int>(std::count_if(map.begin(), map.end(), [](int v) { return v >= 0; }));
@@ -116,9 +124,7 @@ void PreviewPane::Render()
 
 QPoint PreviewPane::FixedOrigin() const
 {
-    // As QLabel centres it: the spare pixels halved (a picture larger than the pane is cut
-    // on both sides).
-    return {(width() - picture_.width()) / 2, (height() - picture_.height()) / 2};
+    return {std::max(0, (width() - kFixedSide) / 2), std::max(0, (height() - kFixedSide) / 2)};
 }
 
 QPoint PreviewPane::PictureAt(QPoint at) const

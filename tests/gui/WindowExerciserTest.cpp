@@ -494,6 +494,11 @@ private:
                 return QStringLiteral("%1 shows outside Cloaking").arg(QLatin1String(scale));
             }
         }
+        for (const char* view : {"lightingrowbar", "previewresult", "previewzoom"}) {
+            if (d_.Enabled(view) && cloaking) {
+                return QStringLiteral("%1 is enabled in Cloaking").arg(QLatin1String(view));
+            }
+        }
         const bool file = !d_.Find<lathwork::app::FileList>("optfile")->FileName().isEmpty();
         for (const char* control : {"illumbutbegin", "transbutbegin", "animbutbegin", "cloakbutbegin", "extracttexmenu",
                                     "undomenu", "redomenu"}) {
