@@ -17,10 +17,12 @@
 #include <QPalette>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
 
+constexpr int kScene = 256; // the backdrop's size
 constexpr int kShipSize = 16;
 constexpr int kHighTop = 104;
 constexpr int kLowTop = 120;
@@ -92,6 +94,7 @@ CloakingScale::CloakingScale(QWidget* pane, QLineEdit* highBox, QLineEdit* lowBo
         connect(box, &QLineEdit::editingFinished, this, [this] { CommitEdits(); });
     }
     connect(zoom_, &QScrollBar::valueChanged, this, &CloakingScale::ZoomChanged);
+    CentreScene();
 }
 
 QPixmap CloakingScale::Backdrop() const
@@ -139,7 +142,11 @@ void CloakingScale::ResetForNewFile()
 void CloakingScale::Scan(const QString& optPath)
 {
     // Read first: a file that cannot be read leaves the boxes and ships as they were.
-    const lathwork::CloakingScan found = lathwork::ScanCloakingDistances(lathwork::OptImage::Load(ToPath(optPath)));
+    Show(lathwork::ScanCloakingDistances(lathwork::OptImage::Load(ToPath(optPath))));
+}
+
+void CloakingScale::Show(const lathwork::CloakingScan& found)
+{
     state_.CloakFound = 0;
     highBox_->setEnabled(true);
     SetBoxText(highBox_, QStringLiteral("never"));
@@ -201,7 +208,7 @@ void CloakingScale::PlaceShipIcon(QLineEdit* box)
         return;
     }
     if (change.x) {
-        ship->move(*change.x, ship->y());
+        MoveShip(ship, *change.x);
         ship->setToolTip(QString::fromStdString(change.tooltip));
     }
 }
@@ -221,8 +228,8 @@ void CloakingScale::DragShip(QWidget* ship, double paneX)
     if (ship != highShip_ && ship != lowShip_) {
         return;
     }
-    const int x = lathwork::rules::ClampDragX(paneX);
-    ship->move(x, ship->y());
+    const int x = lathwork::rules::ClampDragX(paneX - origin_.x());
+    MoveShip(ship == highShip_ ? highShip_ : lowShip_, x);
     SetBoxText(ship == highShip_ ? highBox_ : lowBox_, QString::fromStdString(lathwork::rules::DragText(x, Zoom())));
 }
 
@@ -245,6 +252,10 @@ bool CloakingScale::eventFilter(QObject* watched, QEvent* event)
         return QObject::eventFilter(watched, event);
     }
     const QEvent::Type type = event->type();
+    if (watched == pane_ && type == QEvent::Resize) {
+        CentreScene();
+        return QObject::eventFilter(watched, event);
+    }
     const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
                        type == QEvent::MouseButtonRelease;
     if (!mouse) {
@@ -291,7 +302,23 @@ void CloakingScale::SetBoxText(QLineEdit* box, const QString& text)
 void CloakingScale::PlaceFromBox(QLineEdit* box, QLabel* ship, int zoom)
 {
     if (const auto x = lathwork::rules::ShipPosition(Text(box), zoom)) {
-        ship->move(*x, ship->y());
+        MoveShip(ship, *x);
+    }
+}
+
+void CloakingScale::MoveShip(QLabel* ship, int x)
+{
+    ship->move(origin_.x() + x, ship->y());
+}
+
+void CloakingScale::CentreScene()
+{
+    // Where the pane draws the backdrop: the 256 x 256 square centred in it.
+    const QPoint origin(std::max(0, (pane_->width() - kScene) / 2), std::max(0, (pane_->height() - kScene) / 2));
+    const QPoint by = origin - origin_;
+    origin_ = origin;
+    for (QWidget* widget : std::initializer_list<QWidget*>{highShip_, lowShip_, zoom_, zoomLabel_}) {
+        widget->move(widget->pos() + by);
     }
 }
 

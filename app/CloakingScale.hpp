@@ -13,12 +13,15 @@ class QScrollBar;
 class QWidget;
 struct FormState;
 namespace lathwork {
+struct CloakingScan;
 struct FileChange;
 }
 
 // The cloaking distance scale inside the preview pane: the two draggable ship pictures
 // (highshippic, lowshippic), the zoom bar (zoomadjuster) and its label (zoomdistance), and
-// the rules that tie them to the two distance boxes the window owns. A box's change rule runs
+// the rules that tie them to the two distance boxes the window owns. The scene is 256 x 256
+// pixels, centred in a larger pane together with the backdrop the pane draws there; positions
+// given here (a ship's x, a drag's x) are scene coordinates. A box's change rule runs
 // when its text is set (by the scan, a drag or the program) and when the user commits an edit
 // (Return, or leaving the box), never halfway through typing.
 class CloakingScale : public QObject {
@@ -44,6 +47,8 @@ public:
     // SCAN: reads the distances of the OPT at path into the boxes. Throws lathwork::OptError;
     // a failed scan changes nothing.
     void Scan(const QString& optPath);
+    // Shows distances a scan found: the boxes, their ships and CloakFound.
+    void Show(const lathwork::CloakingScan& found);
 
     // Checks both boxes (the low one only when the scan found a second distance); throws
     // lathwork::OptError naming the box and its text when one holds neither NEVER, ALWAYS nor
@@ -66,7 +71,7 @@ public:
     void CommitEdits();
 
     // A ship dragged over the pane with the pointer at paneX (pane coordinates): the ship's
-    // left edge goes there, clamped to 0..232, and its box gets the distance. The mouse drag
+    // left edge goes there in the scene, clamped to 0..232, and its box gets the distance. The mouse drag
     // on the ship pictures ends here too.
     void DragShip(QWidget* ship, double paneX);
 
@@ -81,6 +86,10 @@ private:
     void SetBoxText(QLineEdit* box, const QString& text);
     void PlaceFromBox(QLineEdit* box, QLabel* ship, int zoom);
     int Zoom() const;
+    // Moves a ship to scene x, keeping its lane.
+    void MoveShip(QLabel* ship, int x);
+    // Keeps the scene's widgets centred when the pane changes size.
+    void CentreScene();
 
     QWidget* pane_;
     QLineEdit* highBox_;
@@ -94,4 +103,5 @@ private:
     QLabel* dragging_ = nullptr; // the ship held down
     QPointF pressedAt_;           // where it was pressed, in pane coordinates
     bool moved_ = false;          // the pointer moved while it was held: a drag, not a click
+    QPoint origin_;               // the scene's top-left corner in the pane
 };

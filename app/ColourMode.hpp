@@ -9,11 +9,13 @@
 #include <optional>
 #include <vector>
 
+class QBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QSpacerItem;
 
 namespace lathwork::app {
 
@@ -37,6 +39,11 @@ struct ColourMode {
     QRadioButton* custom = nullptr;   // "Custom select"
     QPushButton* remove = nullptr;
     QColor swatchColour{128, 128, 128};
+    // The frame's two columns (textures, colours), the colour column, and the gap in it under
+    // the colour lists and their Remove button that takes the frame's growth in height.
+    QBoxLayout* columns = nullptr;
+    QBoxLayout* colourColumn = nullptr;
+    QSpacerItem* colourGap = nullptr;
 };
 
 // Row row of the three picked-colour lists; nullopt when a list has no such row or a text is

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +36,7 @@ class ListBox;
 class PreviewPane;
 class TextureView;
 struct ColourMode;
+struct StaleScans;
 struct ViewRequest;
 } // namespace lathwork::app
 namespace lathwork {
@@ -82,7 +84,10 @@ private:
     QLayout* BuildChooser(QWidget* client);
     QLayout* BuildViewControls(QWidget* client);
     QLayout* BuildLightControls(QWidget* client);
-    void FitPaneToClient();
+    // The client area's growth beyond its start size: half to the pane, half to the lists.
+    void FitToClient();
+    // A colour mode's frame: its texture list takes the frame's growth, its colour lists none.
+    void FitColourFrame(lathwork::app::ColourMode& mode);
     QGroupBox* BuildTextureFrame(QWidget* client, lathwork::app::ColourMode& mode, const TextureFrameNames& names);
     void LinkTintLists(lathwork::app::ColourMode& mode);
     QLayout* BuildOpacityControls(QGroupBox* frame);
@@ -176,9 +181,13 @@ private:
     // What a save could not keep (the owner, say), one message each; the file was saved.
     void ShowSaveWarnings(const std::vector<std::string>& warnings);
     void StepHistory(bool undo);
-    // The list of the mode in front read again where its button reads BEGIN; false when none was.
-    bool RescanAfterHistory();
     void UpdateEditMenu();
+
+    // Undo or Redo took the file from before to after (WindowStaleLists.cpp): every mode whose
+    // button reads BEGIN gets its list (or distances) read again where the change made them
+    // stale. Texture lists keep the selection of the names left.
+    void RefreshStaleLists(const std::vector<std::uint8_t>& before, const std::vector<std::uint8_t>& after);
+    void ApplyRescans(const lathwork::app::StaleScans& scans);
 
     // Runs work under the hourglass; an error shows one message box naming the file. Returns
     // whether the work finished.

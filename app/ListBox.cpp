@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 
 namespace lathwork::app {
 
@@ -48,6 +49,30 @@ void ListBox::SelectOnly(int row)
         return;
     }
     setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+void ListBox::SetHeading(const QString& text)
+{
+    if (heading_ == nullptr) {
+        heading_ = new QLabel(this);
+        heading_->setObjectName(objectName() + QStringLiteral("heading"));
+        heading_->setAlignment(Qt::AlignCenter);
+        heading_->setStyleSheet(QStringLiteral("background: palette(button); border-bottom: 1px solid palette(mid);"));
+    }
+    heading_->setText(text);
+    setViewportMargins(0, heading_->fontMetrics().height() + 2, 0, 0);
+    heading_->show();
+}
+
+void ListBox::resizeEvent(QResizeEvent* event)
+{
+    QListWidget::resizeEvent(event);
+    if (heading_ != nullptr) {
+        // Over the viewport, which the margin has moved down by the heading's height.
+        const QRect rows = viewport()->geometry();
+        const int height = heading_->fontMetrics().height() + 2;
+        heading_->setGeometry(rows.x(), rows.y() - height, rows.width(), height);
+    }
 }
 
 bool ListBox::event(QEvent* event)

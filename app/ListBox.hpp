@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QLabel;
+
 namespace lathwork::app {
 
 // A list box that reports every user action which changed its selection or current row, or
@@ -27,11 +29,16 @@ public:
     // Selects row alone and makes it current; -1 clears the selection.
     void SelectOnly(int row);
 
+    // A heading over the rows, inside the list's frame: the rows start below it. The heading
+    // is a label named after the list with "heading" appended.
+    void SetHeading(const QString& text);
+
 signals:
     void actionDone();
 
 protected:
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
@@ -45,6 +52,7 @@ private:
     int quiet_ = 0;
     bool pending_ = false; // a change not yet reported
     bool held_ = false;    // a mouse button went down on the list and is still down
+    QLabel* heading_ = nullptr;
 };
 
 } // namespace lathwork::app

@@ -16,6 +16,13 @@ namespace lathwork::app {
 using rules::Extent;
 using rules::Zoom;
 
+namespace {
+
+// The size fixed pictures are made for: the pane's size at start.
+constexpr int kFixedSide = 256;
+
+} // namespace
+
 PreviewPane::PreviewPane(QWidget* parent)
     : QLabel(parent), across_(new QScrollBar(Qt::Horizontal, this)), down_(new QScrollBar(Qt::Vertical, this))
 {
@@ -66,10 +73,12 @@ void PreviewPane::ScrollHome()
 void PreviewPane::Render()
 {
     if (fixed_ || picture_.isNull()) {
-        // The picture as it is, from the top-left pixel.
+        // The picture as it is, from FixedOrigin.
         across_->hide();
         down_->hide();
         mapping_ = {};
+        const QPoint origin = FixedOrigin();
+        setContentsMargins(origin.x(), origin.y(), 0, 0);
         setPixmap(picture_.isNull() ? QPixmap() : QPixmap::fromImage(picture_));
         return;
     }
@@ -97,6 +106,7 @@ void PreviewPane::Render()
     down_->setSingleStep(16);
 
     mapping_ = rules::MapPane(zoom_, picture, pane, view, across_->value(), down_->value());
+    setContentsMargins(0, 0, 0, 0);
     // Only the pane pixels the picture reaches are drawn; the background shows elsewhere.
     const auto reached = [](const std::vector<int>& map) {
         return static_cast<int>(std::count_if(map.begin(), map.end(), [](int v) { return v >= 0; }));
@@ -112,10 +122,16 @@ void PreviewPane::Render()
     setPixmap(QPixmap::fromImage(drawn));
 }
 
+QPoint PreviewPane::FixedOrigin() const
+{
+    return {std::max(0, (width() - kFixedSide) / 2), std::max(0, (height() - kFixedSide) / 2)};
+}
+
 QPoint PreviewPane::PictureAt(QPoint at) const
 {
     if (fixed_ || picture_.isNull()) {
-        return picture_.valid(at) ? at : QPoint(-1, -1);
+        const QPoint in = at - FixedOrigin();
+        return picture_.valid(in) ? in : QPoint(-1, -1);
     }
     const auto in = [](const std::vector<int>& map, int i) {
         return i >= 0 && i < static_cast<int>(map.size()) ? map[static_cast<std::size_t>(i)] : -1;
@@ -136,7 +152,7 @@ QPoint PreviewPane::RestingAt() const
 QRect PreviewPane::PaneRectOf(QPoint at) const
 {
     if (fixed_ || picture_.isNull()) {
-        return picture_.valid(at) ? QRect(at, QSize(1, 1)) : QRect();
+        return picture_.valid(at) ? QRect(at + FixedOrigin(), QSize(1, 1)) : QRect();
     }
     // The first and last view pixel showing picture pixel v, on one axis.
     const auto span = [](const std::vector<int>& map, int v) {

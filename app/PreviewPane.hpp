@@ -17,9 +17,10 @@ namespace lathwork::app {
 // coordinates. At 1x the picture is drawn unscaled from the top-left pixel, at 2x and 4x it is
 // enlarged; either way scroll bars appear over the pane's edges when it is larger than the pane.
 // Fit scales it into the pane. A fixed picture (the cloaking backdrop, with controls laid over
-// it) is drawn at 1x without scroll bars. With the keyboard focus, the arrow keys move a cursor
-// over the picture and Space or Enter clicks it. Used for bmpdisplay (the preview and cloaking
-// pane) and the hidden bmpholder.
+// it) is drawn at 1x without scroll bars, from the corner of the 256 x 256 square in the middle
+// of the pane (the whole pane at its start size). With the keyboard focus, the arrow keys move
+// a cursor over the picture and Space or Enter clicks it. Used for bmpdisplay (the preview and
+// cloaking pane) and the hidden bmpholder.
 class PreviewPane : public QLabel {
     Q_OBJECT
 public:
@@ -67,6 +68,8 @@ private:
     QRect PaneRectOf(QPoint at) const;
     // Scrolls so that picture pixel at is in view.
     void ScrollTo(QPoint at);
+    // Where a fixed picture's top-left pixel is drawn: the 256 x 256 square centred in the pane.
+    QPoint FixedOrigin() const;
 
     QImage picture_;
     rules::Zoom zoom_ = rules::Zoom::One;

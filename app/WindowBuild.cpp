@@ -30,6 +30,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSlider>
+#include <QSpacerItem>
 #include <QToolBar>
 
 using lathwork::app::ColourMode;
@@ -42,8 +43,19 @@ namespace {
 constexpr auto kEntryFont = 9.75;
 constexpr auto kUiFont = 8.25;
 constexpr int kPane = 256;
-// The client area at start, and the least it may shrink to: the pane grows with the rest.
+constexpr int kFolderListHeight = 88;
+constexpr int kFileListHeight = 134;
+// The client area at start, and the least it may shrink to. What the window grows beyond it
+// goes half to the pane and half to the lists (FitToClient).
 constexpr QSize kClient(727, 488);
+
+// The growth of a larger client area that the pane leaves to the lists: the mode frames get
+// this much more width and height, and the chooser's lists this much more height.
+QSize ListsGrowth(QSize client)
+{
+    const QSize gained = (client - kClient).expandedTo(QSize(0, 0));
+    return gained / 2;
+}
 
 QFont Font(double points, bool bold)
 {
@@ -159,8 +171,10 @@ LathworkWindow::LathworkWindow(QWidget* parent)
     Connect();
     BuildFileMenu();
     BuildEditMenu();
-    // Window load: Extract Textures waits for a file.
+    // Window load: Extract Textures waits for a file, and the view controls for a texture (the
+    // start-up picture is none).
     extracttexmenu_->setEnabled(false);
+    SetTextureShown(false);
 }
 
 LathworkWindow::~LathworkWindow() = default;
@@ -248,7 +262,7 @@ void LathworkWindow::BuildClientArea()
     grid->addLayout(above, 0, 2);
 
     // The pane's border sits just outside its pixels: 256 x 256 at start, more as the window
-    // grows (FitPaneToClient).
+    // grows (FitToClient).
     auto* paneBorder = Make<QFrame>(client, "bmpborder");
     paneBorder_ = paneBorder;
     paneBorder->setFrameShape(QFrame::Box);
@@ -323,19 +337,48 @@ QLayout* LathworkWindow::BuildLightControls(QWidget* client)
 
 bool LathworkWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == client_ && event->type() == QEvent::Resize) {
-        FitPaneToClient();
+    if (event->type() == QEvent::Resize) {
+        if (watched == client_) {
+            FitToClient();
+        } else if (watched == illuminationframe_ || watched == transparencyframe_) {
+            FitColourFrame(watched == illuminationframe_ ? *illum_ : *trans_);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void LathworkWindow::FitPaneToClient()
+void LathworkWindow::FitToClient()
 {
-    // Whatever the client area gains over its start size goes to the pane.
+    // The pane takes what the lists leave; the mode frames take the rest of the width and
+    // height of their grid cell by themselves.
     const QSize gained = (client_->size() - kClient).expandedTo(QSize(0, 0));
-    const QSize pane = QSize(kPane, kPane) + gained;
+    const QSize lists = ListsGrowth(client_->size());
+    const QSize pane = QSize(kPane, kPane) + gained - lists;
     paneBorder_->setFixedSize(pane + QSize(2, 2));
     bmpdisplay_->setGeometry(1, 1, pane.width(), pane.height());
+    optdirectory_->setFixedHeight(kFolderListHeight + lists.height());
+    optfile_->setFixedHeight(kFileListHeight + lists.height());
+}
+
+void LathworkWindow::FitColourFrame(ColourMode& m)
+{
+    // The colour lists stay as they are at the start size: the frame's growth in width goes to
+    // the texture column, its growth in height to the gap under the colour lists. At the start
+    // size the two columns share the width equally; stretch factors in the ratio of the widths
+    // wanted keep the colour column at that share.
+    const QSize growth = ListsGrowth(client_->size());
+    const int shared = m.columns->contentsRect().width() - m.columns->spacing();
+    const bool equal = growth.width() == 0 || shared <= growth.width(); // at start, or not laid out yet
+    const int textures = equal ? 1 : shared + growth.width();
+    const int colours = equal ? 1 : shared - growth.width();
+    if (m.columns->stretch(0) != textures || m.columns->stretch(1) != colours) {
+        m.columns->setStretch(0, textures);
+        m.columns->setStretch(1, colours);
+    }
+    if (m.colourGap->sizeHint().height() != growth.height()) {
+        m.colourGap->changeSize(0, growth.height(), QSizePolicy::Fixed, QSizePolicy::Fixed);
+        m.colourColumn->invalidate();
+    }
 }
 
 QLayout* LathworkWindow::BuildChooser(QWidget* client)
@@ -345,8 +388,8 @@ QLayout* LathworkWindow::BuildChooser(QWidget* client)
     optdirectory_ = Make<lathwork::app::FolderList>(client, "optdirectory");
     optfile_ = Make<lathwork::app::FileList>(client, "optfile");
     optfile_->setSelectionMode(QAbstractItemView::SingleSelection);
-    optdirectory_->setFixedHeight(88);
-    optfile_->setFixedHeight(134);
+    optdirectory_->setFixedHeight(kFolderListHeight);
+    optfile_->setFixedHeight(kFileListHeight);
     auto* left = new QVBoxLayout;
     left->setSpacing(4);
     left->addWidget(label);
@@ -424,6 +467,9 @@ QGroupBox* LathworkWindow::BuildTextureFrame(QWidget* client, ColourMode& m, con
     auto* right = new QVBoxLayout;
     right->addLayout(tints, 1);
     right->addWidget(m.remove, 0, Qt::AlignLeft);
+    m.colourGap = new QSpacerItem(0, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+    right->addSpacerItem(m.colourGap);
+    m.colourColumn = right;
     right->addWidget(toleranceLabel);
     right->addLayout(Row({m.tolerance, m.toleranceBox}));
     if (names.opacity) {
@@ -433,14 +479,19 @@ QGroupBox* LathworkWindow::BuildTextureFrame(QWidget* client, ColourMode& m, con
     auto* columns = new QHBoxLayout(f);
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
+    m.columns = columns;
+    f->installEventFilter(this);
     return f;
 }
 
 void LathworkWindow::LinkTintLists(ColourMode& m)
 {
-    // The three lists are one list of colours: each is just wide enough for "255", and they
-    // scroll together with the blue list's scroll bar.
+    // The three lists are one list of colours: each is just wide enough for "255", headed by
+    // its channel, and they scroll together with the blue list's scroll bar.
     const QList<ListBox*> lists{m.red, m.green, m.blue};
+    m.red->SetHeading(QStringLiteral("R"));
+    m.green->SetHeading(QStringLiteral("G"));
+    m.blue->SetHeading(QStringLiteral("B"));
     for (ListBox* list : lists) {
         const int width = list->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 2 * list->frameWidth() + 10;
         const bool last = list == m.blue;

@@ -1,9 +1,7 @@
 // The Edit menu: Undo and Redo of every BEGIN, from the bytes kept for each file.
-#include "app/ColourMode.hpp"
 #include "app/Feedback.hpp"
 #include "app/FileChooser.hpp"
 #include "app/LathworkWindow.hpp"
-#include "app/ListBox.hpp"
 #include "app/TextureItems.hpp"
 #include "app/rules/ChangeHistory.hpp"
 
@@ -18,15 +16,8 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 
 using lathwork::rules::ChangeHistory;
-
-namespace {
-
-const QString kBegin = QStringLiteral("BEGIN");
-
-} // namespace
 
 void LathworkWindow::BuildEditMenu()
 {
@@ -124,32 +115,13 @@ void LathworkWindow::StepHistory(bool undo)
                                           QDir::toNativeSeparators(OptPath()) + QStringLiteral("\n\n") + problem});
         return;
     }
+    // The change's bytes move within the history: the lists are read before they do.
+    RefreshStaleLists(expected, wanted);
     undo ? history_->Undone(file) : history_->Redone(file);
     ShowSaveWarnings(saved->warnings);
     UpdateEditMenu();
-    const bool rescanned = RescanAfterHistory();
     RefreshShownTexture();
     SetStatus(undo ? QStringLiteral("Undone: the file holds again what it held before that BEGIN.")
                    : QStringLiteral("Redone: the file holds again what that BEGIN wrote."));
-    if (!rescanned) {
-        lathwork::app::Beep(); // a scan sounds its own
-    }
-}
-
-bool LathworkWindow::RescanAfterHistory()
-{
-    const QString mode = CurrentMode();
-    if (mode == illum_->name && illum_->begin->text() == kBegin) {
-        ScanTextures(*illum_);
-    } else if (mode == trans_->name && trans_->begin->text() == kBegin) {
-        ScanTextures(*trans_);
-    } else if (mode == QLatin1String("Animation") && animbutbegin_->text() == kBegin) {
-        ScanTextureSets();
-        animtexturelist_->Quietly([this] { animtexturelist_->clear(); });
-    } else if (mode == QLatin1String("Cloaking") && cloakbutbegin_->text() == kBegin) {
-        ScanCloaking();
-    } else {
-        return false;
-    }
-    return true;
+    lathwork::app::Beep();
 }

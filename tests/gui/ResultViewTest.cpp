@@ -182,8 +182,8 @@ private slots:
         down->setValue(down->maximum());
         d.MoveOver(1, 256 - d.Find<QScrollBar>("previewhscroll")->height() - 1);
         QCOMPARE(SwatchText(d, "illum"), QStringLiteral("80, 40, 160"));
-        // The pane grows with the window and never gets smaller than 256 x 256.
-        d.Window().resize(d.Window().width() + 200, d.Window().height() + 150);
+        // The pane grows by half of what the window grows and never gets smaller than 256 x 256.
+        d.Window().resize(d.Window().width() + 400, d.Window().height() + 300);
         QTRY_COMPARE(d.Find<QWidget>("bmpdisplay")->size(), QSize(456, 406));
         QTRY_VERIFY(!down->isVisible());
         d.Window().resize(300, 200);

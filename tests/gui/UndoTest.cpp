@@ -2,6 +2,9 @@
 #include "support/Models.hpp"
 #include "support/WindowDriver.hpp"
 
+#include "opt/OptView.hpp"
+#include "opt/Scans.hpp"
+
 #include <QLineEdit>
 
 #include <set>
@@ -99,6 +102,53 @@ private slots:
         QCOMPARE(d.messages.size(), 2);
         QCOMPARE(d.ReadBytes("SHIP.OPT"), outside);
         QVERIFY(d.Enabled("redomenu"));
+    }
+
+    // Undo from a mode that did not make the change: every scanned list shows the file as it
+    // now is, so that no stale row (a set counted in walk order) acts on another thing.
+    void undoReadsAgainEveryScannedList()
+    {
+        WindowDriver d;
+        ModelShape tree = SimpleModel({MakeTexture("TEX00001"), MakeTexture("TEX00002"),
+                                       SetShape{1, {MakeTexture("TEX00010"), MakeTexture("TEX00011")}, {}},
+                                       SetShape{1, {MakeTexture("TEX00020"), MakeTexture("TEX00021")}, {}}});
+        std::get<GroupShape>(tree.tops[0].children[0]).branch.distances = {3.413533e-05f, 0.5f};
+        d.WriteOpt("SHIP.OPT", tree);
+        d.Open();
+        d.ClickFile("SHIP.OPT");
+        Begin(d, "cloakingmenu", "cloakbutbegin", nullptr);               // high distance ALWAYS
+        Begin(d, "animationmenu", "animbutbegin", "animtexturesetlist");  // the first set
+        Begin(d, "transparencymenu", "transbutbegin", "transtexturelist"); // TEX00001
+        d.ClickRow("transtexturelist", 0);                                // TEX00002 chosen
+        d.Trigger("cloakingmenu");
+        d.Type("cloakhighvisdistance", QStringLiteral("5")); // an edit not yet written
+        d.Trigger("illuminationmenu");
+        d.Click("illumbutbegin");
+        auto* high = d.Find<QLineEdit>("cloakhighvisdistance");
+        const QStringList all{"TEX00001", "TEX00002", "TEX00010", "TEX00011", "TEX00020", "TEX00021"};
+
+        d.Trigger("undomenu");
+        QCOMPARE(d.Rows("transtexturelist"), all);
+        QCOMPARE(d.SelectedRows("transtexturelist"), QStringList{"TEX00002"});
+        QVERIFY(d.Enabled("transbutbegin"));
+        QCOMPARE(high->text(), QStringLiteral("5")); // the distances did not move: the edit stays
+        d.Trigger("undomenu");
+        QCOMPARE(d.Rows("animtexturesetlist"), (QStringList{"Tex Set 1", "Tex Set 2"}));
+        QVERIFY(!d.Enabled("animbutbegin"));
+        d.Trigger("undomenu");
+        QCOMPARE(high->text(), QStringLiteral("2"));
+        QVERIFY(!d.Find<QWidget>("highshippic")->isVisible()); // the scale shows in Cloaking only
+        QCOMPARE(d.Rows("illumtexturelist"), all);
+
+        // The second row is the second set, on screen and on disk.
+        d.Trigger("animationmenu");
+        d.ClickRow("animtexturesetlist", 1);
+        QCOMPARE(d.Rows("animtexturelist"), (QStringList{"TEX00020", "TEX00021"}));
+        d.Click("animbutbegin");
+        const Bytes bytes = d.ReadBytes("SHIP.OPT");
+        const lathwork::OptView file(bytes);
+        QCOMPARE(lathwork::ScanTextureSets(file).size(), std::size_t{1});
+        QCOMPARE(lathwork::ListSetTextures(file, 0), (std::vector<std::string>{"TEX00010", "TEX00011"}));
     }
 };
 

@@ -1,7 +1,8 @@
 // A seeded random walk of user actions over the whole window: clicks with and without Ctrl or
-// Shift, drags, keys, shortcuts, typed text, the preview's light, result and zoom, Undo and
-// Redo, files that come, change and go, folder changes. After every action the window must hold
-// its invariants, and Undo and Redo must do what the walk's own record of BEGIN's changes says.
+// Shift, drags, keys, shortcuts, typed text, the preview's light, result and zoom, the wheel
+// and clicks on the preview, Undo and Redo, files that come, change and go, folder changes.
+// After every action the window must hold its invariants, and Undo and Redo must do what the
+// walk's own record of BEGIN's changes says.
 // A failure prints the seed and the actions, so that the same seed and count replay it exactly.
 //
 //   LATHWORK_EXERCISER_SEED=n LATHWORK_EXERCISER_ACTIONS=m  run one walk of m actions from seed n
@@ -21,9 +22,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <csignal>
 #include <deque>
@@ -38,6 +41,9 @@ using namespace lathwork::testkit;
 using lathwork::app::ListBox;
 
 namespace {
+
+// The preview pane's own background: no texture colour has a blue that is no multiple of 8.
+const QColor kPaneBackground(48, 52, 60);
 
 // The actions so far, for the report; kept where a crash handler can reach them.
 std::vector<std::string> gActions;
@@ -96,6 +102,8 @@ public:
 
     int rewrites = 0; // files BEGIN changed
     int steps = 0;    // changes Undo or Redo took back or made again
+    int picks = 0;    // clicks on the preview that picked a colour, and that picked none
+    int besides = 0;
     int Messages() const { return static_cast<int>(d_.messages.size()); }
 
     // One action; returns a failed invariant, or an empty text.
@@ -205,7 +213,7 @@ private:
         const QList<QWidget*> targets = Targets();
         QWidget* widget = targets.at(Pick(static_cast<int>(targets.size())));
         const QString name = widget->objectName();
-        switch (Pick(17)) {
+        switch (Pick(18)) {
         case 0: case 1: case 2: case 3: { // a click, maybe with Ctrl or Shift
             const Qt::KeyboardModifiers modifiers = Modifiers();
             const QPoint at = PointIn(widget);
@@ -279,6 +287,7 @@ private:
             return;
         }
         case 10: ChangeFiles(); return;
+        case 17: ClickPreview(); return;
         case 16: { // Undo, Redo, or another zoom
             const int which = Pick(4);
             if (which == 3) {
@@ -329,6 +338,82 @@ private:
             d_.Find<lathwork::app::FolderList>("optdirectory")->SetPath(inner ? d_.PathOf("inner") : d_.Folder());
             return;
         }
+        }
+    }
+
+    // A click on the preview, after a turn of the wheel under the resting pointer half the
+    // time. In Illumination and Transparency it picks exactly the texture colour drawn under
+    // the pointer, and nothing beside the picture or on a scroll bar.
+    void ClickPreview()
+    {
+        auto* pane = d_.Find<QWidget>("bmpdisplay");
+        const QString mode = d_.Find<QGroupBox>("introframe")->title();
+        const QByteArray prefix = mode == QLatin1String("Illumination")   ? "illum"
+                                  : mode == QLatin1String("Transparency") ? "trans"
+                                                                          : "";
+        const auto list = [&](const char* role) { return d_.Find<ListBox>((prefix + role).constData()); };
+        QPoint at(Pick(pane->width()), Pick(pane->height()));
+        QImage before = pane->grab().toImage();
+        // Half the time a point where the pane draws a picture, with a texture of the list
+        // shown first (scanned first) where none is.
+        if (Pick(2) == 0) {
+            const QByteArray scan = prefix + "butbegin";
+            if (!prefix.isEmpty() && list("texturelist")->count() == 0 && d_.Caption(scan.constData()) == "SCAN" &&
+                d_.Enabled(scan.constData())) {
+                Log(QStringLiteral("press %1").arg(QLatin1String(scan)));
+                d_.Click(scan.constData());
+            }
+            if (!prefix.isEmpty() && list("texturelist")->count() > 0 && before.pixelColor(at) == kPaneBackground) {
+                const int row = Pick(list("texturelist")->count());
+                Log(QStringLiteral("row %1 of %2texturelist").arg(row).arg(QLatin1String(prefix)));
+                d_.ClickRow((prefix + "texturelist").constData(), row);
+                before = pane->grab().toImage();
+            }
+            QRect drawn;
+            for (int y = 0; y < before.height(); ++y) {
+                for (int x = 0; x < before.width(); ++x) {
+                    drawn |= before.pixelColor(x, y) != kPaneBackground ? QRect(x, y, 1, 1) : QRect();
+                }
+            }
+            if (!drawn.isEmpty()) {
+                at = drawn.topLeft() + QPoint(Pick(drawn.width()), Pick(drawn.height()));
+            }
+        }
+        if (at.isNull()) {
+            at = QPoint(1, 0); // QTest takes the point (0, 0) for the widget's centre
+        }
+        const int turn = Pick(3) == 0 ? 0 : Pick(2) == 0 ? 120 : -120;
+        Log(QStringLiteral("wheel %1 then click bmpdisplay at %2,%3").arg(turn).arg(at.x()).arg(at.y()));
+        QTest::mouseMove(pane, at);
+        if (turn != 0) {
+            QWheelEvent wheel(at, pane->mapToGlobal(at), {}, QPoint(0, turn), Qt::NoButton, {}, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(pane, &wheel);
+        }
+        pane->clearFocus(); // the keyboard cursor's frame is not drawn over the pixel
+        const QColor drawn = pane->grab().toImage().pixelColor(at);
+        QWidget* target = pane->childAt(at) != nullptr ? pane->childAt(at) : pane;
+        const int rows = prefix.isEmpty() ? 0 : list("redtintbox")->count();
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(pane, at));
+        if (prefix.isEmpty()) {
+            return;
+        }
+        const bool beside = drawn == kPaneBackground || target != pane;
+        const int added = list("redtintbox")->count() - rows;
+        ++(beside ? besides : picks);
+        if (added != (beside ? 0 : 1)) {
+            mismatch_ =
+                QStringLiteral("a click %1 the picture picked %2 colours").arg(beside ? "beside" : "on").arg(added);
+            return;
+        }
+        // Where the pane draws the texture's own colours, unmarked, the pick is that colour.
+        const bool plain = d_.Find<QAbstractSlider>("lightingrowbar")->value() == 7 &&
+                           !d_.Find<QAbstractButton>("previewresult")->isChecked() && drawn != QColor(255, 0, 255);
+        const auto last = [&](const char* colour) {
+            return list(colour)->item(list(colour)->count() - 1)->text().toInt();
+        };
+        if (added == 1 && plain && QColor(last("redtintbox"), last("greentintbox"), last("bluetintbox")) != drawn) {
+            mismatch_ = QStringLiteral("a click picked another colour than the one drawn under the pointer");
         }
     }
 
@@ -401,6 +486,17 @@ private:
                     list(colour)->SelectedRow() != list("redtintbox")->SelectedRow()) {
                     return QStringLiteral("the %1 tint lists disagree").arg(QLatin1String(mode));
                 }
+            }
+        }
+        const bool cloaking = d_.Find<QGroupBox>("introframe")->title() == QLatin1String("Cloaking");
+        for (const char* scale : {"highshippic", "lowshippic", "zoomadjuster"}) {
+            if (d_.Find<QWidget>(scale)->isVisible() && !cloaking) {
+                return QStringLiteral("%1 shows outside Cloaking").arg(QLatin1String(scale));
+            }
+        }
+        for (const char* view : {"lightingrowbar", "previewresult", "previewzoom"}) {
+            if (d_.Enabled(view) && cloaking) {
+                return QStringLiteral("%1 is enabled in Cloaking").arg(QLatin1String(view));
             }
         }
         const bool file = !d_.Find<lathwork::app::FileList>("optfile")->FileName().isEmpty();
@@ -509,8 +605,10 @@ private slots:
                 QFAIL(qPrintable(failed));
             }
         }
-        qInfo("seed %u: %d actions in %.1f s; %d rewrites, %d undone or redone, %d messages", seed, actions,
-              static_cast<double>(clock.elapsed()) / 1000.0, walk.rewrites, walk.steps, walk.Messages());
+        qInfo("seed %u: %d actions in %.1f s; %d rewrites, %d undone or redone, %d messages, %d picks, %d clicks "
+              "beside the picture",
+              seed, actions, static_cast<double>(clock.elapsed()) / 1000.0, walk.rewrites, walk.steps, walk.Messages(),
+              walk.picks, walk.besides);
     }
 };
 

@@ -103,6 +103,9 @@ private slots:
             auto* control = d.Window().findChild<QWidget*>(QString::fromLatin1(hidden));
             QVERIFY(control == nullptr || !control->isVisible());
         }
+        for (const char* view : {"lightingrowbar", "previewresult", "previewzoom"}) { // the picture is no texture
+            QVERIFY2(!d.Enabled(view), view);
+        }
     }
 
     void colourControlsStartAsDescribed()
