@@ -345,20 +345,19 @@ private:
             copied = to;
         };
         auto l = lit.begin();
-        for (const Block& block : blocks_) {
-            for (; l != lit.end() && l->at < block.anchor; ++l) {
+        auto litBefore = [&](std::int32_t limit) {
+            for (; l != lit.end() && l->at < limit; ++l) {
                 copyTo(l->at);
                 out.Append(kPaletteBlockBytes, LitPalette(edits_[l->edit]));
                 copied += kPaletteBlockBytes;
             }
+        };
+        for (const Block& block : blocks_) {
+            litBefore(block.anchor);
             copyTo(block.anchor);
             out.Append(block.size, Made(block));
         }
-        for (; l != lit.end(); ++l) {
-            copyTo(l->at);
-            out.Append(kPaletteBlockBytes, LitPalette(edits_[l->edit]));
-            copied += kPaletteBlockBytes;
-        }
+        litBefore(loaded_.Size());
         copyTo(loaded_.Size());
         return out;
     }
