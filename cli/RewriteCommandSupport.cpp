@@ -10,7 +10,7 @@
 #include "opt/OptError.hpp"
 #include "opt/NameText.hpp"
 
-#include <algorithm>
+#include <unordered_set>
 
 namespace lathwork::cli {
 
@@ -68,17 +68,17 @@ std::vector<TextureName> SelectItems(const TextureCommand& command, const std::v
     if (command.all) {
         return list;
     }
-    auto given = [&](const TextureName& name) {
-        return std::find(command.names.begin(), command.names.end(), name) != command.names.end();
-    };
+    // Sets, not searches: a model's list and a command line can both hold tens of thousands of names.
+    const std::unordered_set<TextureName> given(command.names.begin(), command.names.end());
+    std::unordered_set<TextureName> added;
     std::vector<TextureName> items;
     auto add = [&](const TextureName& name) {
-        if (std::find(items.begin(), items.end(), name) == items.end()) {
+        if (added.insert(name).second) {
             items.push_back(name);
         }
     };
     for (const TextureName& item : list) {
-        if (given(item)) {
+        if (given.count(item) != 0) {
             add(item);
         }
     }

@@ -35,7 +35,8 @@ std::int32_t PaletteOf(OptView bytes, std::int32_t g, const TextureNode& node)
 
 } // namespace
 
-std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t g, std::int32_t offset)
+std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t g, std::int32_t offset,
+                                                 SummaryDetail detail)
 {
     const TextureNode node = TextureNode::At(bytes, offset);
     if (!node.HasKnownLayout()) {
@@ -51,7 +52,7 @@ std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t g, 
     facts.ownPalette = palette == node.DataEnd(bytes);
     const auto block = bytes.View(palette, kPaletteBlockBytes);
     const auto shown = block.subspan(kPaletteShownRow, kPaletteRowBytes);
-    for (int entry = 0; entry < kPaletteEntries; ++entry) {
+    for (int entry = 0; entry < kPaletteEntries && detail == SummaryDetail::Full; ++entry) {
         bool same = true;
         for (int row = 0; row < kPaletteRows && same; ++row) {
             const auto colour = block.subspan(row * kPaletteRowBytes + 2 * entry, 2);

@@ -27,10 +27,16 @@ struct TextureSummary {
     int SelfLitCount() const { return static_cast<int>(selfLit.count()); }
 };
 
+// How much of a texture a summary reads: Layout reads its fields and checks where its palette
+// and child lie, without reading the palette's colours (selfLit stays empty); a check of the
+// whole model needs no more.
+enum class SummaryDetail { Full, Layout };
+
 // The facts of the texture node at offset node; nullopt when its child count is neither 0 nor 1
 // (such textures are never read or rewritten). Throws OptError when its palette or its child
 // lies outside the file.
-std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t globalOffset, std::int32_t node);
+std::optional<TextureSummary> ReadTextureSummary(OptView bytes, std::int32_t globalOffset, std::int32_t node,
+                                                 SummaryDetail detail = SummaryDetail::Full);
 
 // The texture's whole palette block: 16 lighting rows of 256 colours (8192 bytes). Throws
 // OptError when its child count is neither 0 nor 1 or the block lies outside the file.

@@ -47,14 +47,14 @@ std::vector<SetFacts> ReadSets(OptView bytes, std::int32_t g)
 
 } // namespace
 
-ModelFacts ReadWholeModel(const OptImage& image)
+ModelFacts ReadWholeModel(const OptImage& image, SummaryDetail detail)
 {
     ModelFacts facts;
     facts.size = image.Size();
     facts.globalOffset = ReadPointerBase(image);
     VisitTextures(image, facts.globalOffset, [&](std::int32_t node) {
         facts.textures.push_back({ReadTextureName(image, node), node, TextureNode::At(image, node).ChildCount(),
-                                  ReadTextureSummary(image, facts.globalOffset, node)});
+                                  ReadTextureSummary(image, facts.globalOffset, node, detail)});
     });
     facts.sets = ReadSets(image, facts.globalOffset);
     facts.cloaking = ScanCloakingDistances(image);
@@ -64,7 +64,7 @@ ModelFacts ReadWholeModel(const OptImage& image)
 void CheckWholeModel(const OptImage& image, const std::filesystem::path& path)
 {
     try {
-        ReadWholeModel(image);
+        ReadWholeModel(image, SummaryDetail::Layout); // the colours of every palette are not needed
     } catch (const OptError& error) {
         throw OptError("Cannot modify " + platform::DisplayPath(path) + ": the model is damaged (" + error.what() +
                        "); nothing written.");

@@ -41,8 +41,9 @@ struct ModelFacts {
     CloakingScan cloaking;
 };
 
-// Throws OptError when any part of the model cannot be read: the file is damaged.
-ModelFacts ReadWholeModel(const OptImage& image);
+// Throws OptError when any part of the model cannot be read: the file is damaged. With
+// SummaryDetail::Layout the textures' self-lit colours are not read (see ReadTextureSummary).
+ModelFacts ReadWholeModel(const OptImage& image, SummaryDetail detail = SummaryDetail::Full);
 
 // Throws "Cannot modify PATH: the model is damaged (...); nothing written." unless the whole
 // model can be read: a rewrite never starts on a model that the reading commands refuse.

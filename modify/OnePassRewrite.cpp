@@ -1,7 +1,9 @@
 // The one-pass engine. One walk of the loaded file lists every pointer slot, every texture and
 // the bytes of every structure. Each selected texture's change is recorded as blocks of new
 // bytes, each in front of one byte of the loaded file, and as slots that will designate new
-// bytes; the result is then written once, front to back, and every pointer is set once.
+// bytes; the result is then described once, front to back, as the loaded bytes with the blocks
+// among them (ComposedBytes), and every pointer is set once. The blocks' bytes are made only
+// when the result is written out, so the result never stands whole in memory.
 //
 // This gives exactly the bytes of inserting the blocks one at a time, moving every pointer at
 // each insertion, when every structure the walk and the rewrites read lies inside the file and
@@ -25,9 +27,9 @@
 
 #include "modify/Relocation.hpp"
 #include "opt/ByteCodec.hpp"
+#include "opt/ComposedBytes.hpp"
 #include "opt/Layout.hpp"
 #include "opt/OptError.hpp"
-#include "opt/PageAdvice.hpp"
 #include "opt/Pointer.hpp"
 #include "opt/TextureNode.hpp"
 
@@ -133,41 +135,23 @@ public:
         PlaceBlocks();
     }
 
-    bool Grows() const { return !blocks_.empty(); }
-
-    // Without insertions only palettes a texture owns are lit, where they stand.
-    RewriteReport ProduceInPlace(OptImage& image)
+    // The result, as the loaded bytes with the new and changed bytes among them: written out
+    // later straight from the loaded bytes, never copied whole.
+    RewriteReport Produce(OptImage& image)
     {
-        for (const Edit& edit : edits_) {
-            if (illuminate_) {
-                std::vector<std::uint8_t> palette = image.ReadBytes(edit.palette, kPaletteBlockBytes);
-                LightPalette(palette, change_.colours);
-                image.WriteBytes(edit.palette, palette);
-            }
-        }
-        report_.texturesRewritten = static_cast<int>(edits_.size());
-        return report_;
-    }
-
-    // The result, written front to back.
-    RewriteReport Produce(std::vector<std::uint8_t>& out)
-    {
-        out.reserve(static_cast<std::size_t>(length_));
-        AdviseLargePages(out.data(), out.capacity()); // tens of megabytes written once
-        const auto bytes = loaded_.Bytes();
-        std::int32_t copied = 0;
-        for (const Block& block : blocks_) {
-            out.insert(out.end(), bytes.begin() + copied, bytes.begin() + block.anchor);
-            copied = block.anchor;
-            AppendBlock(out, block);
-        }
-        out.insert(out.end(), bytes.begin() + copied, bytes.end());
-        SetPointers(out);
-        for (const Edit& edit : edits_) {
-            Complete(out, edit);
-        }
         report_.texturesRewritten = static_cast<int>(edits_.size());
         report_.bytesAdded = length_ - loaded_.Size();
+        if (edits_.empty()) {
+            return report_;
+        }
+        ComposedBytes out = Pieces();
+        if (!blocks_.empty()) { // without insertions no pointer moves
+            SetPointers(out);
+            for (const Edit& edit : edits_) {
+                Complete(out, edit);
+            }
+        }
+        image.Compose(std::move(out)); // the image is loaded_: nothing of it is read after this
         return report_;
     }
 
@@ -335,62 +319,115 @@ private:
 
     std::int32_t Pointer(std::int64_t offset) const { return CheckedAdd(offset, g_); }
 
-    void AppendBlock(std::vector<std::uint8_t>& out, const Block& block) const
+    // The loaded bytes in front of each block, the block, and so on; a palette lit where it
+    // stands replaces its loaded bytes.
+    ComposedBytes Pieces() const
     {
-        const Edit& edit = edits_[block.edit];
-        const std::size_t start = out.size();
-        if (block.content == Block::Content::ChildSlot) {
-            out.resize(start + 4);
-            codec::StoreLong(out.data() + start, Pointer(edit.alphaAt));
-            return;
-        }
-        if (block.content != Block::Content::AlphaNode) {
-            const auto palette = loaded_.View(edit.palette, kPaletteBlockBytes);
-            out.insert(out.end(), palette.begin(), palette.end());
-            if (illuminate_) {
-                LightPalette(std::span(out).subspan(start, kPaletteBlockBytes), change_.colours);
-                return;
+        struct Lit {
+            std::int32_t at;
+            std::size_t edit;
+        };
+        std::vector<Lit> lit;
+        for (std::size_t i = 0; illuminate_ && i < edits_.size(); ++i) {
+            if (edits_[i].ownsPalette) {
+                lit.push_back({edits_[i].palette, i});
             }
         }
-        const std::size_t alpha = out.size();
-        out.resize(alpha + kAlphaHeaderBytes + static_cast<std::size_t>(edit.dataSize));
-        const auto node = std::span(out).subspan(alpha);
-        WriteAlphaHeader(node.first(kAlphaHeaderBytes), static_cast<std::int32_t>(edit.alphaAt), edit.dataSize, g_);
-        const auto row7 = loaded_.View(edit.palette + kPaletteShownRow, kPaletteRowBytes);
-        const auto pixels = loaded_.View(edit.texture.WithChildCount(0).Pixels(), edit.dataSize);
-        WriteOpacities(node.subspan(kAlphaHeaderBytes), pixels, row7, change_.colours, change_.opacity);
+        std::sort(lit.begin(), lit.end(), [](const Lit& a, const Lit& b) { return a.at < b.at; });
+        const auto bytes = loaded_.Bytes();
+        ComposedBytes out;
+        std::int32_t copied = 0;
+        auto copyTo = [&](std::int32_t to) {
+            if (to < copied) {
+                throw OptError("Internal error: new bytes placed inside a palette being lit.");
+            }
+            out.Append(bytes.subspan(static_cast<std::size_t>(copied), static_cast<std::size_t>(to - copied)));
+            copied = to;
+        };
+        auto l = lit.begin();
+        auto litBefore = [&](std::int32_t limit) {
+            for (; l != lit.end() && l->at < limit; ++l) {
+                copyTo(l->at);
+                out.Append(kPaletteBlockBytes, LitPalette(edits_[l->edit]));
+                copied += kPaletteBlockBytes;
+            }
+        };
+        for (const Block& block : blocks_) {
+            litBefore(block.anchor);
+            copyTo(block.anchor);
+            out.Append(block.size, Made(block));
+        }
+        litBefore(loaded_.Size());
+        copyTo(loaded_.Size());
+        return out;
+    }
+
+    // The edit's palette, lit, made from the loaded one.
+    ComposedBytes::Maker LitPalette(const Edit& edit) const
+    {
+        return [palette = loaded_.View(edit.palette, kPaletteBlockBytes), colours = change_.colours](auto out) {
+            std::copy(palette.begin(), palette.end(), out.begin());
+            LightPalette(out, colours);
+        };
+    }
+
+    // The bytes of a block, made when they are written.
+    ComposedBytes::Maker Made(const Block& block) const
+    {
+        const Edit& edit = edits_[block.edit];
+        if (block.content == Block::Content::ChildSlot) {
+            return [alpha = Pointer(edit.alphaAt)](auto out) { codec::StoreLong(out.data(), alpha); };
+        }
+        if (block.content == Block::Content::PaletteCopy) {
+            return LitPalette(edit);
+        }
+        const bool withPalette = block.content == Block::Content::PaletteCopyAndAlphaNode;
+        return [withPalette, g = g_, alphaAt = static_cast<std::int32_t>(edit.alphaAt), dataSize = edit.dataSize,
+                palette = loaded_.View(edit.palette, kPaletteBlockBytes),
+                pixels = loaded_.View(edit.texture.WithChildCount(0).Pixels(), edit.dataSize),
+                colours = change_.colours, opacity = change_.opacity](std::span<std::uint8_t> out) {
+            if (withPalette) {
+                std::copy(palette.begin(), palette.end(), out.begin());
+                out = out.subspan(kPaletteBlockBytes);
+            }
+            WriteAlphaHeader(out.first(kAlphaHeaderBytes), alphaAt, dataSize, g);
+            WriteOpacities(out.subspan(kAlphaHeaderBytes), pixels, palette.subspan(kPaletteShownRow, kPaletteRowBytes),
+                           colours, opacity);
+        };
     }
 
     // Every loaded slot designating a byte of the file moves with it.
-    void SetPointers(std::vector<std::uint8_t>& out) const
+    void SetPointers(ComposedBytes& out) const
     {
         const auto bytes = loaded_.Bytes();
         for (const std::int32_t slot : slots_) {
             const std::int32_t value = codec::LoadLong(bytes.data() + slot);
             if (PlaceOfTarget(value, g_, loaded_.Size()) == TargetPlace::InFile) {
                 const std::int64_t moved = Moved(static_cast<std::int64_t>(value) - g_);
-                codec::StoreLong(out.data() + Moved(slot), Pointer(moved));
+                Store(out, Moved(slot), Pointer(moved));
             }
         }
         for (const auto& [slot, value] : pastEnd_) {
-            codec::StoreLong(out.data() + Moved(slot), value);
+            Store(out, Moved(slot), value);
         }
     }
 
-    // The texture's own fields, and its palette where it is lit in place.
-    void Complete(std::vector<std::uint8_t>& out, const Edit& edit) const
+    static void Store(ComposedBytes& out, std::int64_t offset, std::int32_t value)
+    {
+        std::uint8_t bytes[4];
+        codec::StoreLong(bytes, value);
+        out.Overwrite(offset, bytes);
+    }
+
+    // The texture's own fields.
+    void Complete(ComposedBytes& out, const Edit& edit) const
     {
         const std::int32_t node = edit.texture.Offset();
-        codec::StoreLong(out.data() + Moved(edit.texture.PaletteSlot()), Pointer(edit.paletteAt));
-        if (illuminate_) {
-            if (edit.ownsPalette) {
-                LightPalette(std::span(out).subspan(static_cast<std::size_t>(edit.paletteAt), kPaletteBlockBytes),
-                             change_.colours);
-            }
-            return;
+        Store(out, Moved(edit.texture.PaletteSlot()), Pointer(edit.paletteAt));
+        if (!illuminate_) {
+            Store(out, Moved(node + kNodeCount), 1);
+            Store(out, Moved(node + kChildTablePtr), Pointer(edit.childSlotAt));
         }
-        codec::StoreLong(out.data() + Moved(node + kNodeCount), 1);
-        codec::StoreLong(out.data() + Moved(node + kChildTablePtr), Pointer(edit.childSlotAt));
     }
 
     const OptImage& loaded_;
@@ -417,13 +454,7 @@ RewriteReport RunOnePass(OptImage& image, const std::vector<TextureName>& names,
     }
     OnePass pass(image, change);
     pass.Plan(names);
-    if (!pass.Grows()) {
-        return pass.ProduceInPlace(image);
-    }
-    std::vector<std::uint8_t> result;
-    const RewriteReport report = pass.Produce(result);
-    image = OptImage(std::move(result));
-    return report;
+    return pass.Produce(image);
 }
 
 } // namespace lathwork

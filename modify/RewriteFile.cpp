@@ -13,23 +13,35 @@ SaveReport RewriteFile(const std::filesystem::path& path, const std::function<vo
 {
     CheckReplaceable(path, options);
     platform::GuardedSave save(path, options);
-    // The mapping stays ours as well as the image's: the result is compared with it, and the
-    // history's copy of the old bytes is taken from it, the one copy made.
+    // The mapping stays ours as well as the image's: the result is compared with it, written
+    // from it, and the history's copy of the old bytes is taken from it, the one copy made.
     auto file = std::make_shared<const platform::MappedFile>(save.Map());
     OptImage image(file->Bytes(), file);
     CheckWholeModel(image, path);
     change(image);
     SaveReport report;
-    report.written = !std::ranges::equal(image.Bytes(), file->Bytes());
+    report.written = !image.Equals(file->Bytes());
     if (kept != nullptr) {
         kept->before.assign(file->Bytes().begin(), file->Bytes().end());
+        kept->after = report.written ? std::move(image).TakeBytes() : kept->before;
     }
-    file.reset(); // a mapped file cannot be replaced on every system
     if (report.written) {
-        report.warnings = save.Replace({image.Bytes()});
+        // The result goes out straight from the mapping and the changes (or the history's copy);
+        // the mapping is let go before the file is replaced: not every system replaces a mapped file.
+        report.warnings = save.Replace(
+            [&](const auto& write) {
+                if (kept != nullptr) {
+                    write(kept->after);
+                } else {
+                    image.Stream(write);
+                }
+            },
+            [&] {
+                image = OptImage();
+                file.reset();
+            });
     }
     if (kept != nullptr) {
-        kept->after = report.written ? std::move(image).TakeBytes() : kept->before;
         kept->warnings = report.warnings;
         kept->written = report.written;
     }

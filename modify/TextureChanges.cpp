@@ -18,13 +18,15 @@ void LightPalette(std::span<std::uint8_t> block, const ColourChoice& colours)
     std::array<std::uint8_t, kPaletteRowBytes> row7{};
     std::memcpy(row7.data(), block.data() + kPaletteShownRow, row7.size());
     const auto chosen = SelectedEntryMarks(row7, colours);
+    // A byte mask of the chosen entries, so that every row is blended without a branch.
+    std::array<std::uint8_t, kPaletteRowBytes> mask{};
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        mask[2 * i] = mask[2 * i + 1] = chosen[i] ? 0xFF : 0x00;
+    }
     for (std::int32_t r = 0; r < kPaletteRows; ++r) {
         std::uint8_t* row = block.data() + static_cast<std::ptrdiff_t>(kPaletteRowBytes) * r;
-        for (std::size_t i = 0; i < chosen.size(); ++i) {
-            if (chosen[i]) {
-                row[2 * i] = row7[2 * i];
-                row[2 * i + 1] = row7[2 * i + 1];
-            }
+        for (std::size_t j = 0; j < row7.size(); ++j) {
+            row[j] = static_cast<std::uint8_t>((row7[j] & mask[j]) | (row[j] & ~mask[j]));
         }
     }
 }

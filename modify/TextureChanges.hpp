@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
-// What the illumination and transparency rewrites do to one texture's bytes, shared by both
-// engines (modify/WalkingRewrite.cpp, modify/OnePassRewrite.cpp).
+// What the illumination and transparency rewrites do to one texture's bytes, shared by the
+// one-pass rewrite (modify/OnePassRewrite.cpp) and the walking oracle of the tests.
 namespace lathwork {
 
 // The request of either rewrite, without its names.

@@ -18,7 +18,8 @@ OptImage::OptImage(std::span<const std::uint8_t> bytes, std::shared_ptr<const vo
 {
 }
 
-OptImage::OptImage(const OptImage& other) : bytes_(other.bytes_), owner_(other.owner_), view_(other.view_)
+OptImage::OptImage(const OptImage& other)
+    : bytes_(other.bytes_), owner_(other.owner_), composed_(other.composed_), view_(other.view_)
 {
     if (!owner_) {
         view_ = OptView(bytes_);
@@ -42,30 +43,107 @@ OptImage OptImage::Load(const std::filesystem::path& path)
     return OptImage(bytes, std::move(file));
 }
 
-std::uint8_t* OptImage::Writable(std::int64_t offset, std::int64_t count, const char* what)
+namespace {
+
+// Writes to borrowed bytes are kept as overwrites up to this many bytes in all; past it the
+// bytes are made whole (a writer of that much usually reads between its writes anyway).
+constexpr std::size_t kOverwriteBudget = std::size_t{1} << 20;
+
+} // namespace
+
+void OptImage::MakeWhole() const
 {
-    view_.Check(offset, count, what);
-    if (owner_) {
+    if (composed_) {
+        bytes_ = composed_->Flatten();
+        composed_.reset();
+    } else if (owner_) {
         // The whole file is copied at once: memory backed by large pages takes it with a few
         // hundred faults instead of one per 4 kB page.
         const auto borrowed = view_.Bytes();
         bytes_.reserve(borrowed.size());
         AdviseLargePages(bytes_.data(), bytes_.capacity());
         bytes_.assign(borrowed.begin(), borrowed.end());
-        owner_.reset();
-        view_ = OptView(bytes_);
+    }
+    owner_.reset();
+    view_ = OptView(bytes_);
+}
+
+const OptView& OptImage::Flat() const
+{
+    if (composed_) {
+        MakeWhole();
+    }
+    return view_;
+}
+
+std::uint8_t* OptImage::Writable(std::int64_t offset, std::int64_t count, const char* what)
+{
+    OptView::CheckRange(Size(), offset, count, what);
+    if (owner_) {
+        MakeWhole();
     }
     return bytes_.data() + offset;
 }
 
+void OptImage::Put(std::int64_t offset, std::span<const std::uint8_t> bytes)
+{
+    const auto count = static_cast<std::int64_t>(bytes.size());
+    if (owner_) {
+        OptView::CheckRange(Size(), offset, count, "a write");
+        if (!composed_) {
+            composed_.emplace(view_.Bytes());
+            view_ = OptView();
+        }
+        if (composed_->OverwrittenBytes() + bytes.size() <= kOverwriteBudget) {
+            composed_->Overwrite(offset, bytes);
+            return;
+        }
+        // The bytes may be a view of the borrowed ones, which making the image whole lets go.
+        const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
+        std::memcpy(Writable(offset, count, "a write"), copy.data(), copy.size());
+        return;
+    }
+    auto* to = Writable(offset, count, "a write");
+    if (!bytes.empty()) {
+        std::memmove(to, bytes.data(), bytes.size());
+    }
+}
+
+void OptImage::Compose(ComposedBytes composed)
+{
+    if (!owner_) {
+        // A moved vector keeps its buffer: spans into it stay valid.
+        owner_ = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes_));
+        bytes_ = {};
+    }
+    composed_ = std::move(composed);
+    view_ = OptView();
+}
+
+bool OptImage::Equals(std::span<const std::uint8_t> bytes) const
+{
+    return composed_ ? composed_->Equals(bytes) : std::ranges::equal(view_.Bytes(), bytes);
+}
+
+void OptImage::Stream(const ComposedBytes::Sink& sink) const
+{
+    if (composed_) {
+        composed_->Stream(sink);
+    } else {
+        sink(view_.Bytes());
+    }
+}
+
 void OptImage::WriteLong(std::int64_t offset, std::int32_t value)
 {
-    codec::StoreLong(Writable(offset, 4, "a write"), value);
+    std::uint8_t bytes[4];
+    codec::StoreLong(bytes, value);
+    Put(offset, bytes);
 }
 
 void OptImage::WriteByte(std::int64_t offset, std::uint8_t value)
 {
-    *Writable(offset, 1, "a write") = value;
+    Put(offset, std::span(&value, 1));
 }
 
 void OptImage::WriteSingle(std::int64_t offset, float value)
@@ -75,10 +153,7 @@ void OptImage::WriteSingle(std::int64_t offset, float value)
 
 void OptImage::WriteBytes(std::int64_t offset, std::span<const std::uint8_t> bytes)
 {
-    auto* to = Writable(offset, static_cast<std::int64_t>(bytes.size()), "a write");
-    if (!bytes.empty()) {
-        std::memmove(to, bytes.data(), bytes.size());
-    }
+    Put(offset, bytes);
 }
 
 void OptImage::Fill(std::int64_t offset, std::int64_t count, std::uint8_t value)
@@ -89,10 +164,10 @@ void OptImage::Fill(std::int64_t offset, std::int64_t count, std::uint8_t value)
 
 void OptImage::Insert(std::int64_t offset, std::span<const std::uint8_t> bytes)
 {
-    Writable(offset, 0, "an insertion");
-    CheckedAdd(Size(), static_cast<std::int64_t>(bytes.size()));
     // The new bytes may be a view of this image: copy them before anything moves.
     const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
+    Writable(offset, 0, "an insertion");
+    CheckedAdd(Size(), static_cast<std::int64_t>(bytes.size()));
     bytes_.insert(bytes_.begin() + offset, copy.begin(), copy.end());
     view_ = OptView(bytes_);
 }

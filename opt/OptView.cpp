@@ -32,13 +32,12 @@ OptView::OptView(std::span<const std::uint8_t> bytes) : bytes_(bytes)
     }
 }
 
-void OptView::Check(std::int64_t offset, std::int64_t count, const char* what) const
+void OptView::CheckRange(std::int64_t size, std::int64_t offset, std::int64_t count, const char* what)
 {
     if (count < 0) {
         throw OptError("The file is damaged: a negative size (" + std::to_string(count) +
                        ") was read for " + what + " at offset " + std::to_string(offset) + ".");
     }
-    const std::int64_t size = Size();
     if (offset < 0 || offset > size || count > size - offset) {
         throw OptError("The file is damaged: " + std::string(what) + " of " + std::to_string(count) +
                        " byte(s) at offset " + std::to_string(offset) +

@@ -27,7 +27,9 @@ public:
     std::span<const std::uint8_t> Bytes() const { return bytes_; }
 
     // Throws unless [offset, offset + count) lies inside the file; what names the access.
-    void Check(std::int64_t offset, std::int64_t count, const char* what) const;
+    void Check(std::int64_t offset, std::int64_t count, const char* what) const { CheckRange(Size(), offset, count, what); }
+    // The same for a file of size bytes.
+    static void CheckRange(std::int64_t size, std::int64_t offset, std::int64_t count, const char* what);
 
 private:
     std::span<const std::uint8_t> bytes_;

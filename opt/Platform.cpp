@@ -45,6 +45,15 @@ std::string DisplayPath(const fs::path& path)
     return "\"" + ShownPath(path) + "\"";
 }
 
+std::vector<std::string> GuardedSave::Replace(std::initializer_list<std::span<const std::uint8_t>> parts)
+{
+    return Replace([&](const auto& write) {
+        for (const auto& part : parts) {
+            write(part);
+        }
+    });
+}
+
 std::vector<std::string> ReplaceFile(const fs::path& path, std::initializer_list<std::span<const std::uint8_t>> parts)
 {
     GuardedSave save(path);
@@ -58,7 +67,7 @@ std::vector<std::string> ReplaceFile(const fs::path& path, std::span<const std::
 
 MappedFile GuardedSave::Map() const
 {
-    MappedFile file = MappedFile::Open(target_);
+    MappedFile file = MappedFile::Open(target_, true);
     CheckUnchanged(); // the mapping is of the file noted, not of one moved in since
     return file;
 }

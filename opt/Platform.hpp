@@ -87,7 +87,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path);
 // file cannot be replaced until the mapping is gone.
 class MappedFile {
 public:
-    static MappedFile Open(const std::filesystem::path& path);
+    // whole: the caller reads every byte (a rewrite), so the pages are mapped all at once
+    // where the system can, instead of one fault at a time as they are first read.
+    static MappedFile Open(const std::filesystem::path& path, bool whole = false);
 
     std::span<const std::uint8_t> Bytes() const { return {data_, size_}; }
 
@@ -106,6 +108,10 @@ private:
 };
 
 // ---- Writing.
+// New contents handed over a piece at a time: called once, it passes every piece to write, in
+// order, so that they need never stand whole in memory.
+using Contents = std::function<void(const std::function<void(std::span<const std::uint8_t>)>& write)>;
+
 struct SaveOptions {
     // Rewrite a file that has other names (hard links) too: only the name saved gets the new
     // contents, the others keep the old ones. Without it such a file is refused.
@@ -133,7 +139,7 @@ public:
     GuardedSave(const GuardedSave&) = delete;
     GuardedSave& operator=(const GuardedSave&) = delete;
 
-    // The locked file's bytes, checked to be the file noted.
+    // The locked file's bytes, checked to be the file noted, mapped whole (see MappedFile).
     MappedFile Map() const;
     // Throws unless the file at the path is still the one noted.
     void CheckUnchanged() const;
@@ -141,6 +147,10 @@ public:
     // Returns warnings about what could not be kept (the owner or group where this user may not
     // give the file to them); the new contents are saved all the same.
     std::vector<std::string> Replace(std::initializer_list<std::span<const std::uint8_t>> parts);
+    // The same for contents handed over in pieces. written runs once they are on disk, before
+    // they replace the file: the moment to let go of a mapping of the file, which cannot be
+    // replaced while mapped on every system.
+    std::vector<std::string> Replace(const Contents& contents, const std::function<void()>& written = {});
 
 private:
     void Unlock() noexcept;

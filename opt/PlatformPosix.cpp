@@ -277,7 +277,7 @@ std::vector<std::uint8_t> ReadWholeFile(const fs::path& path)
     return bytes;
 }
 
-MappedFile MappedFile::Open(const fs::path& path)
+MappedFile MappedFile::Open(const fs::path& path, [[maybe_unused]] bool whole)
 {
     struct stat info {};
     const Descriptor fd = OpenRegular(path, info);
@@ -285,7 +285,11 @@ MappedFile MappedFile::Open(const fs::path& path)
     if (size == 0) {
         return MappedFile(nullptr, 0);
     }
-    void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.get(), 0);
+    int flags = MAP_PRIVATE;
+#ifdef MAP_POPULATE
+    flags |= whole ? MAP_POPULATE : 0;
+#endif
+    void* data = ::mmap(nullptr, size, PROT_READ, flags, fd.get(), 0);
     if (data == MAP_FAILED) {
         throw OptError("Cannot read " + DisplayPath(path) + ": " + Reason(errno) + ".");
     }
@@ -342,7 +346,7 @@ void GuardedSave::Unlock() noexcept
     }
 }
 
-std::vector<std::string> GuardedSave::Replace(std::initializer_list<std::span<const std::uint8_t>> parts)
+std::vector<std::string> GuardedSave::Replace(const Contents& contents, const std::function<void()>& written)
 {
     CheckReplaceable(shown_, options_);
     struct stat info {};
@@ -355,14 +359,15 @@ std::vector<std::string> GuardedSave::Replace(std::initializer_list<std::span<co
     Descriptor fd = CreateTemporary(target_, temporary, shown_);
     try {
         std::int64_t offset = 0;
-        for (const auto& part : parts) {
-            WriteStartingFlush(fd.get(), part, offset, shown_);
-        }
+        contents([&](std::span<const std::uint8_t> part) { WriteStartingFlush(fd.get(), part, offset, shown_); });
         KeepOwnerAndMode(fd.get(), info, shown_, warnings);
         if (::fsync(fd.get()) != 0) {
             throw OptError("Cannot write " + DisplayPath(shown_) + ": " + Reason(errno) + ".");
         }
         detail::ReportSaveStep(SaveStep::Flushed, temporary);
+        if (written) {
+            written();
+        }
         CheckUnchanged();
         if (::rename(temporary.c_str(), target_.c_str()) != 0) {
             throw OptError("Cannot replace " + DisplayPath(shown_) + ": " + Reason(errno) + ".");

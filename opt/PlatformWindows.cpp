@@ -202,12 +202,9 @@ Original Describe(const fs::path& target)
 }
 
 // Writes the new contents, puts them on disk and closes the file.
-void WriteAndClose(Handle file, std::initializer_list<std::span<const std::uint8_t>> parts, const Original& original,
-                   const fs::path& shown)
+void WriteAndClose(Handle file, const Contents& contents, const Original& original, const fs::path& shown)
 {
-    for (const auto& part : parts) {
-        WriteAll(file.get(), part, shown);
-    }
+    contents([&](std::span<const std::uint8_t> part) { WriteAll(file.get(), part, shown); });
     if (original.known) {
         ::SetFileTime(file.get(), &original.created, nullptr, nullptr);
     }
@@ -373,8 +370,9 @@ std::vector<std::uint8_t> ReadWholeFile(const fs::path& path)
     return bytes;
 }
 
-MappedFile MappedFile::Open(const fs::path& path)
+MappedFile MappedFile::Open(const fs::path& path, bool /*whole*/)
 {
+    // Windows maps pages as they are first read; the advice of whole has no simple match there.
     std::int64_t size = 0;
     const Handle file = OpenRegular(path, size);
     if (size == 0) {
@@ -444,16 +442,19 @@ void GuardedSave::Unlock() noexcept
 // holds the old file or the new one at every moment. (ReplaceFileW would also carry over access
 // rights set on the file itself, but it is not one step everywhere: under Wine a process killed
 // inside it leaves no model at all.)
-std::vector<std::string> GuardedSave::Replace(std::initializer_list<std::span<const std::uint8_t>> parts)
+std::vector<std::string> GuardedSave::Replace(const Contents& contents, const std::function<void()>& written)
 {
     CheckReplaceable(shown_, options_);
     const Original original = Describe(target_);
     fs::path temporary;
     Handle file = CreateTemporary(target_, temporary, shown_);
     try {
-        WriteAndClose(std::move(file), parts, original, shown_);
+        WriteAndClose(std::move(file), contents, original, shown_);
         ::SetFileAttributesW(temporary.c_str(), original.attributes); // the move keeps them
         detail::ReportSaveStep(SaveStep::Flushed, temporary);
+        if (written) {
+            written();
+        }
         CheckUnchanged();
     } catch (...) {
         ::DeleteFileW(temporary.c_str());

@@ -140,9 +140,8 @@ TEST(FileIo, MissingFileIsAnErrorNamingIt)
 namespace lathwork {
 namespace {
 
-// A file mapped into memory is read in place; the first change copies it, and the mapping is
-// never written.
-TEST(OptImage, BorrowedBytesAreReadInPlaceAndCopiedAtTheFirstChange)
+// A file mapped into memory is read in place; changes never write the mapping.
+TEST(OptImage, BorrowedBytesAreReadInPlaceAndNeverWritten)
 {
     const auto source = std::make_shared<const Bytes>(Bytes{1, 2, 3, 4, 5, 6});
     OptImage image(*source, source);
