@@ -364,10 +364,10 @@ std::vector<std::string> GuardedSave::Replace(const Contents& contents, const st
         if (::fsync(fd.get()) != 0) {
             throw OptError("Cannot write " + DisplayPath(shown_) + ": " + Reason(errno) + ".");
         }
-        detail::ReportSaveStep(SaveStep::Flushed, temporary);
         if (written) {
-            written();
+            written(); // let go of the source at once: some systems refuse other writers a mapped file
         }
+        detail::ReportSaveStep(SaveStep::Flushed, temporary);
         CheckUnchanged();
         if (::rename(temporary.c_str(), target_.c_str()) != 0) {
             throw OptError("Cannot replace " + DisplayPath(shown_) + ": " + Reason(errno) + ".");

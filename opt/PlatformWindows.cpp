@@ -451,10 +451,10 @@ std::vector<std::string> GuardedSave::Replace(const Contents& contents, const st
     try {
         WriteAndClose(std::move(file), contents, original, shown_);
         ::SetFileAttributesW(temporary.c_str(), original.attributes); // the move keeps them
-        detail::ReportSaveStep(SaveStep::Flushed, temporary);
         if (written) {
-            written();
+            written(); // let go of the source at once: some systems refuse other writers a mapped file
         }
+        detail::ReportSaveStep(SaveStep::Flushed, temporary);
         CheckUnchanged();
     } catch (...) {
         ::DeleteFileW(temporary.c_str());

@@ -287,7 +287,11 @@ TEST(HostileCli, HostileNamesAreExtractedIntoTheFolderAndPrintedEscapedOnOneLine
 {
     using namespace std::string_literals;
     TempFolder root;
+#ifdef _WIN32
+    const std::string models = "models"; // Windows keeps no control bytes in names
+#else
     const std::string models = "mo\x1B[2Jdels"; // a terminal escape in the folder's name
+#endif
     fs::create_directory(root / models);
     const fs::path file = root / models / "SHIP.OPT";
     WriteFile(file, Build(SimpleModel({MakeTexture("../../x"), MakeTexture("a\nb"), MakeTexture("\0\0/"s), MakeTexture("C:\\x")})).bytes);
@@ -295,7 +299,9 @@ TEST(HostileCli, HostileNamesAreExtractedIntoTheFolderAndPrintedEscapedOnOneLine
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 4) << result.out;
     EXPECT_EQ(result.out.find('\x1B'), std::string::npos) << result.out;
+#ifndef _WIN32
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\\'), 4) << result.out; // one "\x1B" a line
+#endif
     EXPECT_EQ(root.Entries(), std::vector<std::string>{models});
     EXPECT_EQ(fs::path(root / models).parent_path(), root.Path());
     for (const auto& entry : fs::directory_iterator(root / models)) {
