@@ -154,6 +154,9 @@ public:
 
 private:
     void Unlock() noexcept;
+#ifdef _WIN32
+    void MoveOver(const std::filesystem::path& temporary) const;
+#endif
 
     std::filesystem::path shown_;  // as the caller named it, for messages
     std::filesystem::path target_; // links followed

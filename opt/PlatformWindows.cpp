@@ -438,6 +438,27 @@ void GuardedSave::Unlock() noexcept
     }
 }
 
+// A file open in another program cannot be replaced, even where it allows deleting: another
+// save looking at it before it waits for the lock, or a virus scanner, holds it for a moment.
+// The move is tried again for about a second, the file checked again before each try.
+void GuardedSave::MoveOver(const fs::path& temporary) const
+{
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return;
+        }
+        DWORD error = ::GetLastError();
+        if (error == ERROR_ACCESS_DENIED && ProbeDelete(target_) == ERROR_SHARING_VIOLATION) {
+            error = ERROR_SHARING_VIOLATION; // opened by another program since the check
+        }
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 100) {
+            throw OptError("Cannot replace " + DisplayPath(shown_) + ": " + Reason(error) + ".");
+        }
+        ::Sleep(10);
+        CheckUnchanged();
+    }
+}
+
 // The new file moves in with MoveFileExW, one rename that replaces the original, so the name
 // holds the old file or the new one at every moment. (ReplaceFileW would also carry over access
 // rights set on the file itself, but it is not one step everywhere: under Wine a process killed
@@ -456,17 +477,10 @@ std::vector<std::string> GuardedSave::Replace(const Contents& contents, const st
         }
         detail::ReportSaveStep(SaveStep::Flushed, temporary);
         CheckUnchanged();
+        MoveOver(temporary);
     } catch (...) {
         ::DeleteFileW(temporary.c_str());
         throw;
-    }
-    if (!::MoveFileExW(temporary.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DWORD error = ::GetLastError();
-        if (error == ERROR_ACCESS_DENIED && ProbeDelete(target_) == ERROR_SHARING_VIOLATION) {
-            error = ERROR_SHARING_VIOLATION; // opened by another program since the check
-        }
-        ::DeleteFileW(temporary.c_str());
-        throw OptError("Cannot replace " + DisplayPath(shown_) + ": " + Reason(error) + ".");
     }
     Unlock();
     detail::ReportSaveStep(SaveStep::Replaced, temporary);
