@@ -51,10 +51,14 @@ constexpr QSize kClient(727, 488);
 
 // The growth of a larger client area that the pane leaves to the lists: the mode frames get
 // this much more width and height, and the chooser's lists this much more height.
+QSize Gained(QSize client)
+{
+    return (client - kClient).expandedTo(QSize(0, 0));
+}
+
 QSize ListsGrowth(QSize client)
 {
-    const QSize gained = (client - kClient).expandedTo(QSize(0, 0));
-    return gained / 2;
+    return Gained(client) / 2;
 }
 
 QFont Font(double points, bool bold)
@@ -351,9 +355,8 @@ void LathworkWindow::FitToClient()
 {
     // The pane takes what the lists leave; the mode frames take the rest of the width and
     // height of their grid cell by themselves.
-    const QSize gained = (client_->size() - kClient).expandedTo(QSize(0, 0));
     const QSize lists = ListsGrowth(client_->size());
-    const QSize pane = QSize(kPane, kPane) + gained - lists;
+    const QSize pane = QSize(kPane, kPane) + Gained(client_->size()) - lists;
     paneBorder_->setFixedSize(pane + QSize(2, 2));
     bmpdisplay_->setGeometry(1, 1, pane.width(), pane.height());
     optdirectory_->setFixedHeight(kFolderListHeight + lists.height());
